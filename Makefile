@@ -1,0 +1,30 @@
+# Thin wrapper over the CMake presets. Every target first makes sure the Debian packages are there.
+JOBS ?= $(shell nproc)
+PRESET ?= release
+BUILD := build/$(PRESET)
+
+.PHONY: all deps configure build run test bench clean
+
+all: build
+	@ln -sf $(PRESET)/orvell build/orvell
+
+deps:
+	@tools/install-deps.sh
+
+configure: deps
+	@cmake --preset $(PRESET) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: all
+	build/orvell $(ARGS)
+
+test: all
+	ctest --preset $(PRESET) -j $(JOBS)
+
+bench: all
+	bench/run.sh $(BUILD)
+
+clean:
+	rm -rf build

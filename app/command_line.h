@@ -1,0 +1,46 @@
+// The command line: the setup dialog's choices, the data folder, and the options of automated
+// runs (record mode, input script, trace).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct DisplayMode {
+  int width = 1024;
+  int height = 768;
+  int refreshRate = 60;
+};
+
+struct Options {
+  bool noSetup = false;
+  std::optional<DisplayMode> mode;  // --mode; implies --no-setup
+  bool fullScreen = false;
+  std::string dataFolder;  // empty: "data" beside the executable, else ./data
+  std::optional<std::uint32_t> seed;
+  bool batch = false;
+  std::string recordFolder;  // empty: live run
+  int recordEvery = 1;
+  std::optional<double> durationSeconds;
+  std::string scriptFile;
+  std::string traceFile;
+
+  bool Recording() const { return !recordFolder.empty(); }
+  bool SkipSetup() const { return noSetup || mode.has_value(); }
+};
+
+enum class CommandLineResult {
+  kRun,      // go on with the options
+  kExit,     // --help or --version was printed
+  kInvalid,  // the message says what is wrong
+};
+
+// Parses argv. On kExit, output holds the text to print; on kInvalid, a one-line message.
+CommandLineResult ParseCommandLine(int argc, const char* const* argv, Options* options,
+                                   std::string* output);
+
+// "1280x720" or "1280x720x75"; false for anything else.
+bool ParseDisplayMode(const std::string& text, DisplayMode* mode);
+
+// The passes that --duration allows: round(seconds / 0.02).
+std::uint64_t PassesForDuration(double seconds);

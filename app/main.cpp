@@ -1,0 +1,99 @@
+// The entry point and composition root: reads the command line, opens the platform and wires the
+// layers (graphics, scenes, automation) into the scene manager. The only file that sees them all.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "app/automation.h"
+#include "app/command_line.h"
+#include "app/input_script.h"
+#include "app/orvell_app.h"
+#include "app/scene_manager.h"
+#include "graphics/device_frame_graphics.h"
+#include "platform/os/platform.h"
+#include "scenes/scene_chain.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "orvell: %s\n", message.c_str());
+  return 1;
+}
+
+// "data" beside the executable, else "data" in the working directory.
+std::string DefaultDataFolder() {
+  std::error_code error;
+  fs::path beside = fs::read_symlink("/proc/self/exe", error).parent_path() / "data";
+  if (!error && fs::is_directory(beside, error)) return beside.string();
+  return "data";
+}
+
+bool ReadScript(const std::string& path, std::vector<ScriptEvent>* events, std::string* error) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  if (!file || !(text << file.rdbuf())) {
+    // An empty file reads as nothing at all, which is a valid, empty script.
+    if (file && file.peek() == std::ifstream::traits_type::eof()) return true;
+    *error = "cannot read the script " + path;
+    return false;
+  }
+  if (ParseInputScript(text.str(), events, error)) return true;
+  *error = path + ": " + *error;
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  std::string message;
+  switch (ParseCommandLine(argc, argv, &options, &message)) {
+    case CommandLineResult::kExit:
+      std::fputs(message.c_str(), stdout);
+      return 0;
+    case CommandLineResult::kInvalid:
+      std::fprintf(stderr, "orvell: %s (see orvell --help)\n", message.c_str());
+      return 2;
+    case CommandLineResult::kRun:
+      break;
+  }
+
+  std::vector<ScriptEvent> script;
+  if (!options.scriptFile.empty() && !ReadScript(options.scriptFile, &script, &message)) {
+    return Fail(message);
+  }
+
+  os::SetBatchMode(options.batch);
+  os::SetDataFolder(options.dataFolder.empty() ? DefaultDataFolder() : options.dataFolder);
+  if (options.seed) os::OverrideCalendarTime(*options.seed);
+  if (options.Recording()) {
+    std::error_code error;
+    fs::create_directories(options.recordFolder, error);
+    if (error || !fs::is_directory(options.recordFolder)) {
+      return Fail("cannot create the record folder " + options.recordFolder);
+    }
+    os::UseVirtualClock(0, 20);
+  }
+
+  auto platform = os::Platform::Open(options.Recording(), &message);
+  if (!platform) return Fail(message);
+
+  SceneManager* manager = SceneManager::Instance();
+  DeviceFrameGraphics graphics;
+  manager->graphics = &graphics;
+  manager->sceneChain = BuildSceneChain;
+
+  Automation automation(manager);
+  if (!options.traceFile.empty() && !automation.OpenTrace(options.traceFile, &message)) {
+    return Fail(message);
+  }
+  if (!script.empty()) automation.SetScript(std::move(script));
+  if (options.durationSeconds) automation.SetPassLimit(PassesForDuration(*options.durationSeconds));
+  manager->observer = &automation;
+
+  return COrvellApp(options).InitInstance();
+}

@@ -1,0 +1,31 @@
+# Writes OUTPUT, a C++ source that defines the program's resource table from RESOURCES, a list of
+# "id,name,file,hotX,hotY" groups. Run by the resources target at build time (cmake -P).
+string(REPLACE "," ";" RESOURCES "${RESOURCES}")
+set(body "")
+set(entries "")
+list(LENGTH RESOURCES count)
+math(EXPR last "${count} - 1")
+set(n 0)
+foreach(i RANGE 0 ${last} 5)
+  math(EXPR i_name "${i} + 1")
+  math(EXPR i_file "${i} + 2")
+  math(EXPR i_hx "${i} + 3")
+  math(EXPR i_hy "${i} + 4")
+  list(GET RESOURCES ${i} id)
+  list(GET RESOURCES ${i_name} name)
+  list(GET RESOURCES ${i_file} file)
+  list(GET RESOURCES ${i_hx} hx)
+  list(GET RESOURCES ${i_hy} hy)
+  file(READ "${file}" hex HEX)
+  string(LENGTH "${hex}" hexlen)
+  math(EXPR size "${hexlen} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND body "static const unsigned char data${n}[] = {${bytes}};\n")
+  string(APPEND entries "    {${id}, \"${name}\", data${n}, ${size}, ${hx}, ${hy}},\n")
+  math(EXPR n "${n} + 1")
+endforeach()
+file(WRITE "${OUTPUT}.tmp" "// Generated from resources/ by cmake/embed_resources.cmake. Do not edit.\n"
+  "#include \"platform/os/resources.h\"\n\nnamespace os {\nnamespace {\n${body}}  // namespace\n\n"
+  "const EmbeddedResource kEmbeddedResources[] = {\n${entries}};\n"
+  "const int kEmbeddedResourceCount = ${n};\n\n}  // namespace os\n")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)

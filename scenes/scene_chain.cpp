@@ -1,0 +1,24 @@
+// Builds the scene list.
+#include "scenes/scene_chain.h"
+
+#include "content/global_initialization_scene.h"
+#include "scenes/intro/intro_scene.h"
+#include "scenes/intro/presents_scene.h"
+#include "scenes/intro/qel_corp.h"
+#include "scenes/intro/qel_scene.h"
+#include "scenes/player/main_scene.h"
+
+std::vector<std::unique_ptr<Scene>> BuildSceneChain() {
+  std::vector<std::unique_ptr<Scene>> scenes;
+  scenes.push_back(std::make_unique<GlobalInitializationScene>());
+  auto logo = std::make_unique<QelCorp>();
+  auto captions = std::make_unique<QelScene>(logo.get());
+  auto presents = std::make_unique<PresentsScene>(captions.get());
+  auto intro = std::make_unique<IntroScene>(presents.get());
+  scenes.push_back(std::move(logo));
+  scenes.push_back(std::move(captions));
+  scenes.push_back(std::move(presents));
+  scenes.push_back(std::move(intro));
+  scenes.push_back(std::make_unique<MainScene>());
+  return scenes;
+}
