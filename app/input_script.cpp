@@ -22,7 +22,11 @@ bool Fail(std::string* error, int lineNumber, const std::string& line, const std
 
 }  // namespace
 
-int ScriptKeyCode(const std::string& name) {
+int ScriptKeyCode(const std::string& given) {
+  std::string name = given;
+  for (char& c : name) {
+    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+  }
   static const struct {
     const char* name;
     int code;
@@ -32,10 +36,8 @@ int ScriptKeyCode(const std::string& name) {
   for (const auto& key : kNamed) {
     if (name == key.name) return key.code;
   }
-  if (name.size() == 1) {
-    char c = name[0];
-    if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return c;
+  if (name.size() == 1 && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9'))) {
+    return name[0];
   }
   return 0;
 }

@@ -32,7 +32,7 @@ struct ScriptEvent {
 bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>* events,
                       std::string* error);
 
-// The virtual-key code of a script key name, or 0.
+// The virtual-key code of a script key name in any case, or 0.
 int ScriptKeyCode(const std::string& name);
 
 // Delivers a parsed script through the message queue.

@@ -1,0 +1,82 @@
+// Running the executable and reading traces.
+#include "tests/support/program_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace {
+
+std::string Quote(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+ProgramRun RunOrvell(const std::vector<std::string>& arguments, const std::string& environment,
+                     int timeoutSeconds) {
+  std::string folder = FreshFolder("run-output");
+  std::string command = environment + " timeout " + std::to_string(timeoutSeconds) + " " +
+                        Quote(ORVELL_EXECUTABLE);
+  for (const auto& argument : arguments) command += " " + Quote(argument);
+  command += " >" + Quote(folder + "/out") + " 2>" + Quote(folder + "/err") + " </dev/null";
+  int status = std::system(command.c_str());
+  ProgramRun run;
+  run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.out = ReadFile(folder + "/out");
+  run.err = ReadFile(folder + "/err");
+  return run;
+}
+
+std::string FreshFolder(const std::string& name) {
+  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) /
+                                 (std::string("orvell-") + test->test_suite_name() + "-" +
+                                  test->name() + "-" + name);
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  return folder.string();
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::ifstream file(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(file, line);) lines.push_back(line);
+  return lines;
+}
+
+double JsonNumber(const std::string& line, const std::string& key) {
+  std::smatch match;
+  std::regex pattern("\"" + key + "\":(-?[0-9.eE+-]+)");
+  if (!std::regex_search(line, match, pattern)) return std::nan("");
+  return std::strtod(match[1].str().c_str(), nullptr);
+}
+
+std::vector<TracedScene> TracedScenes(const std::string& line) {
+  std::vector<TracedScene> scenes;
+  std::size_t start = line.find("\"scenes\":[");
+  if (start == std::string::npos) return scenes;
+  std::size_t end = line.find(']', start);
+  std::string list = line.substr(start, end - start);
+  std::regex pattern("\\{\"active\":(true|false),\"fade\":(null|-?[0-9.eE+-]+)\\}");
+  for (std::sregex_iterator it(list.begin(), list.end(), pattern), stop; it != stop; ++it) {
+    const std::smatch& m = *it;
+    double fade = m[2] == "null" ? std::nan("") : std::strtod(m[2].str().c_str(), nullptr);
+    scenes.push_back({m[1] == "true", fade});
+  }
+  return scenes;
+}
