@@ -22,6 +22,15 @@ MSG MakeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return msg;
 }
 
+// The window an event belongs to. Input that arrives while no window has the keyboard or mouse
+// focus (SDL then names no window; a display without a window manager gives none) goes to the
+// first window, the program's main window.
+HWND TargetWindow(unsigned int sdlWindowId) {
+  if (HWND window = os::WindowFromSdlId(sdlWindowId)) return window;
+  auto& windows = WindowSystem::Get().windows;
+  return windows.empty() ? nullptr : windows.front().get();
+}
+
 LPARAM ScreenPointParam() {
   POINT point;
   GetCursorPos(&point);
@@ -33,9 +42,9 @@ LPARAM ScreenPointParam() {
 bool Translate(const SDL_Event& event, MSG* msg) {
   switch (event.type) {
     case SDL_QUIT: {
-      auto& windows = WindowSystem::Get().windows;
-      if (windows.empty()) return false;
-      *msg = MakeMessage(windows.front().get(), WM_CLOSE, 0, 0);
+      HWND window = TargetWindow(0);
+      if (!window) return false;
+      *msg = MakeMessage(window, WM_CLOSE, 0, 0);
       return true;
     }
     case SDL_WINDOWEVENT: {
@@ -46,7 +55,7 @@ bool Translate(const SDL_Event& event, MSG* msg) {
     }
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
-      HWND window = os::WindowFromSdlId(event.key.windowID);
+      HWND window = TargetWindow(event.key.windowID);
       int vk = os::VirtualKeyFromSdlKey(event.key.keysym.sym);
       if (!window || vk == 0) return false;
       bool down = event.type == SDL_KEYDOWN;
@@ -59,7 +68,7 @@ bool Translate(const SDL_Event& event, MSG* msg) {
       return true;
     }
     case SDL_MOUSEMOTION: {
-      HWND window = os::WindowFromSdlId(event.motion.windowID);
+      HWND window = TargetWindow(event.motion.windowID);
       if (!window) return false;
       SendMessageW(window, WM_NCHITTEST, 0, ScreenPointParam());
       *msg = MakeMessage(window, WM_MOUSEMOVE, 0, MAKELPARAM(event.motion.x, event.motion.y));
@@ -67,7 +76,7 @@ bool Translate(const SDL_Event& event, MSG* msg) {
     }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
-      HWND window = os::WindowFromSdlId(event.button.windowID);
+      HWND window = TargetWindow(event.button.windowID);
       bool down = event.type == SDL_MOUSEBUTTONDOWN;
       UINT message;
       if (event.button.button == SDL_BUTTON_LEFT) {
