@@ -1,0 +1,201 @@
+// The BASS calls: starting and stopping the output, the handles of modules and streams, and the
+// spectrum of what is heard, over the mixer.
+#include "platform/bass/bass.h"
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/bass/channel.h"
+#include "platform/bass/mixer.h"
+#include "platform/bass/offline_output.h"
+#include "platform/bass/output.h"
+#include "platform/bass/source.h"
+#include "platform/bass/spectrum.h"
+#include "platform/bass/wav_writer.h"
+#include "platform/os/platform.h"
+
+namespace {
+
+using namespace bass;
+
+constexpr DWORD kVersion = 0x02030000;
+constexpr DWORD kFailed = DWORD(-1);
+constexpr std::uint64_t kBytesPerFrame = 2 * sizeof(float);
+
+// Everything BASS_Init starts and BASS_Free ends. Members go in reverse order: the output stops
+// pulling before the mixer and its channels go.
+struct Engine {
+  Mixer mixer;
+  std::unique_ptr<WavWriter> offline;
+  std::unique_ptr<Output> output;
+  Spectrum spectrum;
+  std::vector<float> offlineBlock;
+};
+
+std::unique_ptr<Engine> engine;
+std::unique_ptr<WavWriter> offlineChoice;  // waiting for BASS_Init
+DWORD nextHandle = 1;
+
+DWORD NewHandle() {
+  DWORD handle = nextHandle++;
+  if (nextHandle == 0) nextHandle = 1;
+  return handle;
+}
+
+std::shared_ptr<Channel> FindChannel(DWORD handle) {
+  if (!engine || handle == 0) return nullptr;
+  return engine->mixer.Find(handle);
+}
+
+// What a load call names: memory (offset unused, length required) or a file under the disk's
+// data folder.
+bool Describe(BOOL mem, const void* file, QWORD offset, QWORD length, std::string* path,
+              SourceBytes* bytes) {
+  if (!file) return false;
+  if (mem) {
+    if (length == 0) return false;
+    bytes->inMemory = true;
+    bytes->memory = file;
+    bytes->length = length;
+    return true;
+  }
+  *path = os::ResolveDataPath(static_cast<const char*>(file));
+  bytes->path = path->c_str();
+  bytes->offset = offset;
+  bytes->length = length;
+  return true;
+}
+
+DWORD Adopt(OpenedSource opened) {
+  if (!opened.source) return 0;
+  DWORD handle = NewHandle();
+  engine->mixer.Add(handle,
+                    std::make_shared<Channel>(std::move(opened.source), opened.lengthFrames));
+  return handle;
+}
+
+}  // namespace
+
+namespace bass {
+
+bool UseOfflineOutput(const std::string& wavPath) {
+  if (engine) return false;
+  auto writer = WavWriter::Create(wavPath);
+  if (!writer) return false;
+  offlineChoice = std::move(writer);
+  return true;
+}
+
+void RenderOfflineFrames(unsigned frames) {
+  if (!engine || !engine->offline) return;
+  engine->offlineBlock.resize(2 * size_t(frames));
+  engine->mixer.Mix(engine->offlineBlock.data(), frames);
+  engine->offline->Append(engine->offlineBlock.data(), frames);
+}
+
+}  // namespace bass
+
+DWORD BASS_GetVersion() {
+  return kVersion;
+}
+
+BOOL BASS_Init(int device, DWORD, DWORD, HWND, const void*) {
+  if (engine) return FALSE;
+  engine = std::make_unique<Engine>();
+  if (offlineChoice) {
+    engine->offline = std::move(offlineChoice);
+    engine->mixer.SetOutputTiming(0, false);
+  } else {
+    if (device != 0) engine->output = OpenDeviceOutput(engine->mixer);
+    if (!engine->output) engine->output = OpenNullOutput(engine->mixer);
+  }
+  return TRUE;
+}
+
+BOOL BASS_Free() {
+  if (!engine) return FALSE;
+  engine.reset();
+  return TRUE;
+}
+
+HMUSIC BASS_MusicLoad(BOOL mem, const void* file, QWORD offset, DWORD length, DWORD flags, DWORD) {
+  std::string path;
+  SourceBytes bytes;
+  if (!engine || !Describe(mem, file, offset, length, &path, &bytes)) return 0;
+  return Adopt(OpenModule(bytes, flags));
+}
+
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD) {
+  std::string path;
+  SourceBytes bytes;
+  if (!engine || !Describe(mem, file, offset, length, &path, &bytes)) return 0;
+  return Adopt(OpenStream(bytes));
+}
+
+BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
+  auto channel = FindChannel(handle);
+  if (!channel) return FALSE;
+  channel->Play(restart != FALSE);
+  return TRUE;
+}
+
+BOOL BASS_ChannelPause(DWORD handle) {
+  auto channel = FindChannel(handle);
+  return channel && channel->Pause() ? TRUE : FALSE;
+}
+
+BOOL BASS_ChannelStop(DWORD handle) {
+  auto channel = FindChannel(handle);
+  if (!channel) return FALSE;
+  channel->Stop();
+  return TRUE;
+}
+
+BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
+  auto channel = FindChannel(handle);
+  return channel && channel->SetPosition(pos / kBytesPerFrame) ? TRUE : FALSE;
+}
+
+DWORD BASS_ChannelIsActive(DWORD handle) {
+  auto channel = FindChannel(handle);
+  if (!channel) return BASS_ACTIVE_STOPPED;
+  switch (channel->State()) {
+    case ChannelState::kPlaying:
+      return BASS_ACTIVE_PLAYING;
+    case ChannelState::kPaused:
+      return BASS_ACTIVE_PAUSED;
+    default:
+      return BASS_ACTIVE_STOPPED;
+  }
+}
+
+DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
+  auto channel = FindChannel(handle);
+  if (!channel || !buffer || length != BASS_DATA_FFT512) return kFailed;
+  auto* magnitudes = static_cast<float*>(buffer);
+  if (channel->State() != ChannelState::kPlaying) {
+    std::fill(magnitudes, magnitudes + kFftBins, 0.0f);
+  } else {
+    float mono[kFftFrames];
+    channel->History(engine->mixer.HeardFrame(), mono, kFftFrames);
+    engine->spectrum.Analyze(mono, magnitudes);
+  }
+  return DWORD(kFftBins * sizeof(float));
+}
+
+DWORD BASS_GetVolume() {
+  return engine ? engine->mixer.Volume() : kFailed;
+}
+
+BOOL BASS_SetVolume(DWORD volume) {
+  if (!engine) return FALSE;
+  engine->mixer.SetVolume(unsigned(std::min<DWORD>(volume, 100)));
+  return TRUE;
+}
+
+BOOL BASS_MusicFree(DWORD handle) {
+  if (!engine || handle == 0) return FALSE;
+  return engine->mixer.Remove(handle) ? TRUE : FALSE;
+}

@@ -1,0 +1,119 @@
+// The subset of the BASS 2.3 audio library the program calls, with BASS's names and numeric
+// values: output start-up, tracker modules (libopenmpt) and file streams (libsndfile), playback
+// control, the output volume and the 512-point FFT. Output goes to SDL's default audio device, or
+// to a null output that plays in real time when there is none, or to a WAV file (offline_output.h).
+#pragma once
+
+#include <cstdint>
+
+#include "platform/os/win32.h"
+
+// Vocabulary used throughout:
+//   sample  one float of one channel, nominally in [-1, 1];
+//   frame   one stereo pair of samples (left, right), the unit of every position and length.
+// The output always runs at 44100 frames per second, 32-bit float, stereo.
+//
+// Threads: every call below is made from the main thread, and only from there. Decoding and
+// mixing happen on the audio thread (SDL's callback, or the null output's own thread); in offline
+// mode they happen inside bass::RenderOfflineFrames, on the caller's thread. No call waits for
+// decoding; the locks shared with the audio thread are held only for short state changes.
+//
+// Handles: every load returns a new non-zero handle, never reused while the process runs. Handle
+// 0, a freed handle or one that was never returned makes every call do nothing and report failure
+// (FALSE, 0 or (DWORD)-1 as noted). Calls before BASS_Init or after BASS_Free fail the same way.
+
+using QWORD = std::uint64_t;
+using HMUSIC = DWORD;
+using HSTREAM = DWORD;
+using HCHANNEL = DWORD;
+
+// Load flags. How a module flag maps onto libopenmpt:
+//   BASS_MUSIC_NONINTER  interpolation filter length 1 (zero-order hold); without it, 2 (linear).
+//   BASS_MUSIC_RAMP      libopenmpt's default volume ramping; without it, ramping off.
+//   BASS_MUSIC_STOPBACK  approximated: every module plays once (repeat count 0, "play.at_end" =
+//                        "stop"), and libopenmpt ends the song when a jump returns to a row already
+//                        played, which is what a backward jump nearly always does. A backward jump
+//                        to a row not yet played keeps playing.
+//   BASS_MUSIC_POSRESET  implied: a rewind re-creates the playing state, so no note rings on.
+//   BASS_SAMPLE_FLOAT    implied: everything is decoded and mixed as 32-bit float.
+//   BASS_MUSIC_FT2MOD, BASS_MUSIC_PT1MOD  accepted and not mapped: libopenmpt has no switch for
+//                        them; it plays each format with the quirks of the tracker that wrote it.
+constexpr DWORD BASS_SAMPLE_FLOAT = 0x100;
+constexpr DWORD BASS_MUSIC_RAMP = 0x200;
+constexpr DWORD BASS_MUSIC_FT2MOD = 0x2000;
+constexpr DWORD BASS_MUSIC_PT1MOD = 0x4000;
+constexpr DWORD BASS_MUSIC_POSRESET = 0x8000;
+constexpr DWORD BASS_MUSIC_NONINTER = 0x10000;
+constexpr DWORD BASS_MUSIC_STOPBACK = 0x80000;
+
+// BASS_ChannelGetData's length argument asking for the 512-point FFT.
+constexpr DWORD BASS_DATA_FFT512 = 0x80000000;
+
+// BASS_ChannelIsActive's answers.
+constexpr DWORD BASS_ACTIVE_STOPPED = 0;
+constexpr DWORD BASS_ACTIVE_PLAYING = 1;
+constexpr DWORD BASS_ACTIVE_PAUSED = 3;
+
+namespace bass {
+// The FFT's scale: bin k reads kFftMagnitudeScale * |X_k|, X being the 512-point transform of the
+// Hann-windowed mono frames; a full-scale sine centred on a bin reads 0.5 there.
+constexpr float kFftMagnitudeScale = 2.0f / 512.0f;
+}  // namespace bass
+
+// 0x02030000: the high word is the version, 2.3.
+DWORD BASS_GetVersion();
+
+// Starts the output. device: -1 the default device, 0 no device (the null output), anything else
+// is taken as the default. freq, flags, win and guid are accepted and ignored (the output rate is
+// always 44100). When SDL opens no device the null output takes over, which consumes frames in
+// real time, so positions and song ends advance as they would with sound. Never blocks for long
+// and never ends the program. FALSE only when the output is already started. Resets the output
+// volume to 100.
+BOOL BASS_Init(int device, DWORD freq, DWORD flags, HWND win, const void* guid);
+
+// Releases the output, then every module and stream. FALSE when the output was not started.
+BOOL BASS_Free();
+
+// Loads a tracker module (MOD, XM, S3M, IT and the other formats libopenmpt reads). file: a UTF-8
+// path (paths under "data/" resolve to the disk's folder), or with mem TRUE a pointer to length
+// bytes of module data (copied). offset skips bytes of the file; length 0 reads to its end. freq
+// is ignored. Returns 0 for anything that is not a module, including sound files.
+HMUSIC BASS_MusicLoad(BOOL mem, const void* file, QWORD offset, DWORD length, DWORD flags,
+                      DWORD freq);
+
+// Opens a sound file stream (WAV, FLAC, Ogg Vorbis, Ogg Opus, MP3, and whatever else libsndfile
+// reads), decoded while it plays and resampled to 44100: opening reads only the header. Arguments
+// as for BASS_MusicLoad; with mem TRUE the bytes are copied. flags are ignored (output is float
+// regardless). Multi-channel files play their first two channels; mono plays on both. Returns 0
+// for anything libsndfile cannot read.
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags);
+
+// Starts the channel. restart TRUE plays from the start; FALSE continues from the current
+// position (a song that ended by itself starts over, there being nothing left after its end).
+BOOL BASS_ChannelPlay(DWORD handle, BOOL restart);
+// Pauses a playing channel, keeping its position. FALSE if it was not playing.
+BOOL BASS_ChannelPause(DWORD handle);
+// Stops the channel, keeping its position.
+BOOL BASS_ChannelStop(DWORD handle);
+// Moves to pos, in bytes of the channel's 32-bit float stereo output at 44100 Hz (8 bytes a
+// frame); 0 rewinds. Does not start or stop the channel. FALSE past the known end.
+BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos);
+// BASS_ACTIVE_PLAYING, BASS_ACTIVE_PAUSED, or BASS_ACTIVE_STOPPED when stopped, ended by itself
+// or not a channel.
+DWORD BASS_ChannelIsActive(DWORD handle);
+
+// With length BASS_DATA_FFT512 (the only kind supported), fills buffer with 256 floats: the
+// magnitudes (see bass::kFftMagnitudeScale) of bins 0 to 255 of the 512 frames of this channel
+// being heard now, mixed to mono. "Now" accounts for what the output still holds, so the
+// spectrum keeps in step with the sound; the output volume does not change it. A paused, stopped
+// or ended channel gives zeros. Returns 1024 (bytes written), or (DWORD)-1 on failure.
+DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length);
+
+// The output volume of everything that plays, 0 to 100 (a linear gain of volume / 100; a change
+// glides over a few milliseconds so that it does not click). Out-of-range values set 100.
+// GetVolume gives (DWORD)-1 and SetVolume FALSE when the output is not started.
+DWORD BASS_GetVolume();
+BOOL BASS_SetVolume(DWORD volume);
+
+// Frees a module or a stream (either kind of handle).
+BOOL BASS_MusicFree(DWORD handle);

@@ -1,0 +1,67 @@
+// Tracker modules through libopenmpt, played once from start to end.
+#include <libopenmpt/libopenmpt.h>
+
+#include "platform/bass/bass.h"
+#include "platform/bass/source.h"
+#include "platform/bass/source_bytes.h"
+
+namespace bass {
+namespace {
+
+struct DestroyModule {
+  void operator()(openmpt_module* module) const { openmpt_module_destroy(module); }
+};
+using Module = std::unique_ptr<openmpt_module, DestroyModule>;
+
+class ModuleSource final : public Source {
+ public:
+  explicit ModuleSource(Module module) : module_(std::move(module)) {}
+
+  size_t Render(float* stereo, size_t frames) override {
+    size_t done = 0;
+    while (done < frames) {
+      size_t n = openmpt_module_read_interleaved_float_stereo(module_.get(), kOutputRate,
+                                                              frames - done, stereo + 2 * done);
+      if (n == 0) break;
+      done += n;
+    }
+    return done;
+  }
+
+  // libopenmpt rebuilds the whole playing state when it seeks (a seek to 0 plays exactly as the
+  // first time, even after the song has ended), which is all that resetting notes on a change of
+  // position asks for.
+  void Seek(std::uint64_t frame) override {
+    openmpt_module_set_position_seconds(module_.get(), double(frame) / kOutputRate);
+  }
+
+ private:
+  Module module_;
+};
+
+}  // namespace
+
+OpenedSource OpenModule(const SourceBytes& bytes, std::uint32_t flags) {
+  auto data = ReadAllBytes(bytes);
+  if (!data || data->empty()) return {};
+  // Play once and stop, rather than loop or fade out: the end of the song is how the player
+  // knows to move on.
+  const openmpt_module_initial_ctl ctls[] = {{"play.at_end", "stop"}, {nullptr, nullptr}};
+  int error = 0;
+  Module module(openmpt_module_create_from_memory2(
+      data->data(), data->size(), openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
+      nullptr, &error, nullptr, ctls));
+  if (!module) return {};
+  openmpt_module_set_repeat_count(module.get(), 0);
+  openmpt_module_set_render_param(module.get(), OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH,
+                                  (flags & BASS_MUSIC_NONINTER) ? 1 : 2);
+  openmpt_module_set_render_param(module.get(), OPENMPT_MODULE_RENDER_VOLUMERAMPING_STRENGTH,
+                                  (flags & BASS_MUSIC_RAMP) ? -1 : 0);
+  double seconds = openmpt_module_get_duration_seconds(module.get());
+  OpenedSource opened;
+  opened.lengthFrames = seconds > 0 ? std::uint64_t(seconds * kOutputRate + 0.5) : 0;
+  opened.source = std::make_unique<ModuleSource>(std::move(module));
+  return opened;
+}
+
+}  // namespace bass

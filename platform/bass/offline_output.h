@@ -1,0 +1,22 @@
+// The offline output of record mode: instead of a device, the caller decides when frames are
+// mixed and every mixed frame goes to a WAV file, so that a run renders the same sound, and
+// BASS_ChannelGetData reads the same spectra, byte for byte, each time.
+#pragma once
+
+#include <string>
+
+namespace bass {
+
+// Main thread, before BASS_Init: makes the next BASS_Init open no device and start no thread,
+// writing instead to wavPath — 32-bit float, stereo, 44100 Hz — which is created (or emptied)
+// now. False, and nothing changes, when the file cannot be created. The choice lasts until
+// BASS_Free, which closes the file.
+bool UseOfflineOutput(const std::string& wavPath);
+
+// Main thread, between BASS_Init and BASS_Free with the offline output: mixes exactly frames
+// frames (the program renders 882, 20 ms, per pass) into the file, whose header is then up to
+// date, so the file is whole even if BASS_Free never comes. Decoding happens here. The
+// spectrum's "now" is the end of what has been rendered. Does nothing otherwise.
+void RenderOfflineFrames(unsigned frames);
+
+}  // namespace bass

@@ -1,0 +1,46 @@
+// Sound files for the tests and benchmarks, through libsndfile's encoders.
+#include "platform/bass/sound_file_writer.h"
+
+#include <sndfile.h>
+
+#include <memory>
+
+namespace bass {
+namespace {
+
+struct Close {
+  void operator()(SNDFILE* file) const { sf_close(file); }
+};
+
+int Format(SoundFileType type) {
+  switch (type) {
+    case SoundFileType::kWav16:
+      return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    case SoundFileType::kFlac:
+      return SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    case SoundFileType::kOggVorbis:
+      return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    case SoundFileType::kOggOpus:
+      return SF_FORMAT_OGG | SF_FORMAT_OPUS;
+    case SoundFileType::kMp3:
+      return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool WriteSoundFile(const std::string& path, SoundFileType type, int sampleRate, int channels,
+                    const std::vector<float>& interleaved) {
+  SF_INFO info{};
+  info.samplerate = sampleRate;
+  info.channels = channels;
+  info.format = Format(type);
+  if (channels < 1 || !sf_format_check(&info)) return false;
+  std::unique_ptr<SNDFILE, Close> file(sf_open(path.c_str(), SFM_WRITE, &info));
+  if (!file) return false;
+  sf_count_t frames = sf_count_t(interleaved.size()) / channels;
+  return sf_writef_float(file.get(), interleaved.data(), frames) == frames;
+}
+
+}  // namespace bass

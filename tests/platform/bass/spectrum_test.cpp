@@ -1,0 +1,57 @@
+// The 512-point spectrum: where a tone lands and at what magnitude.
+#include "platform/bass/spectrum.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+using bass::kFftBins;
+using bass::kFftFrames;
+
+std::vector<float> Analyze(const std::vector<float>& mono) {
+  bass::Spectrum spectrum;
+  std::vector<float> magnitudes(kFftBins, -1.0f);
+  spectrum.Analyze(mono.data(), magnitudes.data());
+  return magnitudes;
+}
+
+std::vector<float> BinTone(double bin, double amplitude) {
+  std::vector<float> mono(kFftFrames);
+  for (size_t i = 0; i < kFftFrames; ++i) {
+    mono[i] = float(amplitude * std::sin(2 * std::numbers::pi * bin * double(i) / kFftFrames));
+  }
+  return mono;
+}
+
+TEST(Spectrum, FullScaleSineAtABinCentreReadsHalf) {
+  for (int bin : {3, 40, 128, 254}) {
+    std::vector<float> magnitudes = Analyze(BinTone(bin, 1.0));
+    for (int k = 0; k < int(kFftBins); ++k) {
+      // The Hann window spreads a centred tone over its bin and the two beside it, at half.
+      float expected = k == bin ? 0.5f : std::abs(k - bin) == 1 ? 0.25f : 0.0f;
+      EXPECT_NEAR(magnitudes[size_t(k)], expected, 1e-4) << "tone in bin " << bin << ", bin " << k;
+    }
+  }
+}
+
+TEST(Spectrum, MagnitudeFollowsAmplitude) {
+  EXPECT_NEAR(Analyze(BinTone(20, 0.25))[20], 0.125f, 1e-5);
+  EXPECT_NEAR(Analyze(BinTone(20, 0.01))[20], 0.005f, 1e-6);
+}
+
+TEST(Spectrum, ConstantLandsInTheLowestBin) {
+  std::vector<float> magnitudes = Analyze(std::vector<float>(kFftFrames, 0.3f));
+  EXPECT_NEAR(magnitudes[0], 0.3f, 1e-5);
+  EXPECT_NEAR(magnitudes[1], 0.15f, 1e-5);
+  for (size_t k = 2; k < kFftBins; ++k) EXPECT_NEAR(magnitudes[k], 0.0f, 1e-5) << k;
+}
+
+TEST(Spectrum, SilenceIsZeroEverywhere) {
+  for (float m : Analyze(std::vector<float>(kFftFrames, 0.0f))) EXPECT_EQ(m, 0.0f);
+}
+
+}  // namespace
