@@ -39,11 +39,15 @@ struct RecordedCall {
   // every 32-bit integer and every float.
   std::vector<double> numbers;
   // Object arguments in call order; for a method of a buffer, texture, declaration or effect the
-  // object called on comes first. Null where null was passed.
+  // object called on comes first, and a successful Create call appends the object it made. Null
+  // where null was passed.
   std::vector<const void*> objects;
   std::string text;                 // a file path, technique or parameter name
   std::optional<D3DMATRIX> matrix;  // SetTransform
   std::optional<DrawState> draw;    // DrawPrimitive, DrawIndexedPrimitive
+  std::optional<D3DPRESENT_PARAMETERS> presentParameters;  // CreateDevice, Reset: as passed in
+  std::vector<D3DVERTEXELEMENT9> elements;  // CreateVertexDeclaration, without the end mark
+  // What the call returned; GetAdapterModeCount and the Releases return their count here.
   HRESULT result = D3D_OK;
 };
 
@@ -108,12 +112,13 @@ Recorder& Recording();
 // The recorder behind a recording device; null for an OpenGL device or null.
 Recorder* RecorderOf(IDirect3DDevice9* device);
 
-// What Lock and Unlock left in a recording buffer; empty for other buffers.
+// What Lock and Unlock left in a buffer (of either device).
 std::span<const BYTE> RecordedBytes(IDirect3DVertexBuffer9* buffer);
 std::span<const BYTE> RecordedBytes(IDirect3DIndexBuffer9* buffer);
-// The pixels a recording texture was created from (RGBA8, top row first).
+// The pixels a recording texture was created from (RGBA8, top row first); empty for textures of
+// the OpenGL device, which keeps them in GL only.
 std::span<const BYTE> RecordedPixels(IDirect3DTexture9* texture);
-// The GLSL sources a recording shader program was created from.
+// The GLSL sources a shader program (of either device) was created from.
 std::string RecordedVertexSource(IDirect3DShaderProgram9* program);
 std::string RecordedFragmentSource(IDirect3DShaderProgram9* program);
 
