@@ -3,6 +3,7 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace bass {
@@ -39,8 +40,14 @@ bool WriteSoundFile(const std::string& path, SoundFileType type, int sampleRate,
   if (channels < 1 || !sf_format_check(&info)) return false;
   std::unique_ptr<SNDFILE, Close> file(sf_open(path.c_str(), SFM_WRITE, &info));
   if (!file) return false;
+  // In pieces: libsndfile's Vorbis encoder falls over when handed minutes of sound at once.
+  constexpr sf_count_t kPiece = 4096;
   sf_count_t frames = sf_count_t(interleaved.size()) / channels;
-  return sf_writef_float(file.get(), interleaved.data(), frames) == frames;
+  for (sf_count_t done = 0; done < frames; done += kPiece) {
+    sf_count_t n = std::min(kPiece, frames - done);
+    if (sf_writef_float(file.get(), interleaved.data() + done * channels, n) != n) return false;
+  }
+  return true;
 }
 
 }  // namespace bass
