@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libgl1-mesa-dri libegl-mesa0 libegl1 libgles2 mesa-utils
   xvfb xauth xdotool sox
+  python3-pil fonts-dejavu-core
 )
 
 missing=()
