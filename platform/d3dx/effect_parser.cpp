@@ -245,7 +245,13 @@ class Parser {
     if (token_.kind != TokenKind::kWord)
       return Fail(std::string("expected ") + what + ", found " + Describe(token_));
     *name = std::string(token_.text);
+    nameLine_ = token_.line;
     return Advance();
+  }
+
+  bool FailAtName(std::string message) {
+    error_ = {nameLine_, std::move(message)};
+    return false;
   }
 
   // An optional ';' after a closing brace, as HLSL effect files often have.
@@ -255,7 +261,6 @@ class Parser {
   template <class State>
   bool ParseState(std::span<const StateName<State>> table, const char* kind, State* state,
                   DWORD* value) {
-    const int line = token_.line;
     std::string name;
     if (!ExpectName(kind, &name)) return false;
     const StateName<State>* found = nullptr;
@@ -263,8 +268,7 @@ class Parser {
       if (SameWord(entry.name, name)) found = &entry;
     }
     if (!found) {
-      error_ = {line, std::string("unknown ") + kind + " " + Quoted(name)};
-      return false;
+      return FailAtName(std::string("unknown ") + kind + " " + Quoted(name));
     }
     if (!ExpectSymbol('=')) return false;
     if (token_.kind != TokenKind::kWord) return Fail("expected a value, found " + Describe(token_));
@@ -282,10 +286,12 @@ class Parser {
     TextureParameter texture;
     if (!Advance() || !ExpectName("a texture name", &texture.name)) return false;
     for (const TextureParameter& other : description_.textures) {
-      if (other.name == texture.name) return Fail("texture " + Quoted(texture.name) + " twice");
+      if (other.name == texture.name) {
+        return FailAtName("texture " + Quoted(texture.name) + " twice");
+      }
     }
     if (description_.textures.size() >= D3DMAX_TEXTURE_STAGES) {
-      return Fail("more than 8 textures");
+      return FailAtName("more than 8 textures");
     }
     if (IsSymbol(';')) {
       description_.textures.push_back(std::move(texture));
@@ -309,7 +315,7 @@ class Parser {
     shader.vertex = SameWord(token_.text, "vertexshader");
     if (!Advance() || !ExpectName("a shader name", &shader.name)) return false;
     for (const EffectShader& other : description_.shaders) {
-      if (other.name == shader.name) return Fail("shader " + Quoted(shader.name) + " twice");
+      if (other.name == shader.name) return FailAtName("shader " + Quoted(shader.name) + " twice");
     }
     if (!ExpectSymbol('=')) return false;
     if (token_.kind != TokenKind::kSource) {
@@ -325,7 +331,7 @@ class Parser {
     if (!Advance() || !ExpectName("a technique name", &technique.name)) return false;
     for (const EffectTechnique& other : description_.techniques) {
       if (other.name == technique.name) {
-        return Fail("technique " + Quoted(technique.name) + " twice");
+        return FailAtName("technique " + Quoted(technique.name) + " twice");
       }
     }
     const int line = token_.line;
@@ -418,6 +424,7 @@ class Parser {
   EffectDescription& description_;
   ParseError& error_;
   std::vector<ShaderReference> references_;
+  int nameLine_ = 1;
 };
 
 }  // namespace

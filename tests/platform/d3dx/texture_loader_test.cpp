@@ -1,0 +1,118 @@
+// D3DXCreateTextureFromFileW on the recording device with image files written by the test: size
+// and pixels, TGA by its extension, "data/" paths, and files that are missing or do not decode.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/d3d9/frame_capture.h"
+#include "platform/d3d9/recording_device.h"
+#include "platform/d3dx/d3dx9.h"
+#include "platform/os/platform.h"
+
+namespace {
+
+class TextureLoader : public testing::Test {
+ protected:
+  void SetUp() override {
+    d3d9::UseRecordingDevice(true);
+    direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+    ASSERT_TRUE(direct3d_);
+    D3DPRESENT_PARAMETERS parameters{};
+    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    parameters.Windowed = TRUE;
+    ASSERT_EQ(direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr,
+                                      D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &device_),
+              D3D_OK);
+  }
+
+  void TearDown() override {
+    if (device_) device_->Release();
+    if (direct3d_) direct3d_->Release();
+    os::SetDataFolder("data");
+    d3d9::UseRecordingDevice(false);
+  }
+
+  static std::string TempPath(const std::string& name) { return testing::TempDir() + "/" + name; }
+
+  static void WriteFile(const std::string& path, const std::vector<BYTE>& bytes) {
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  }
+
+  IDirect3D9* direct3d_ = nullptr;
+  IDirect3DDevice9* device_ = nullptr;
+};
+
+// 3 × 2 pixels, each different, with one half-transparent.
+const std::vector<BYTE> kPixels = {255, 0,  0,  255, 0,  255, 0,  255, 0,   0,   255, 255,
+                                   10,  20, 30, 128, 40, 50,  60, 255, 200, 100, 0,   255};
+
+TEST_F(TextureLoader, LoadsAPngAtItsOwnSizeWithItsPixels) {
+  const std::string path = TempPath("three_by_two.png");
+  std::string error;
+  ASSERT_TRUE(d3d9::WritePng({3, 2, kPixels}, path, &error)) << error;
+  IDirect3DTexture9* texture = nullptr;
+  ASSERT_EQ(D3DXCreateTextureFromFileW(device_, path.c_str(), &texture), D3D_OK);
+  D3DSURFACE_DESC description{};
+  ASSERT_EQ(texture->GetLevelDesc(0, &description), D3D_OK);
+  EXPECT_EQ(description.Width, 3u);
+  EXPECT_EQ(description.Height, 2u);
+  EXPECT_EQ(description.Pool, D3DPOOL_MANAGED);
+  const std::span<const BYTE> pixels = d3d9::RecordedPixels(texture);
+  EXPECT_EQ(std::vector<BYTE>(pixels.begin(), pixels.end()), kPixels);
+  const d3d9::RecordedCall& call = d3d9::Recording().Calls().back();
+  EXPECT_EQ(call.name, "D3DXCreateTextureFromFileW");
+  EXPECT_EQ(call.text, path);
+  EXPECT_EQ(call.objects.back(), texture);
+  texture->Release();
+}
+
+TEST_F(TextureLoader, ReadsTgaByItsExtensionAndDataPathsFromTheDataFolder) {
+  // Uncompressed 32-bit TGA, top row first (descriptor 0x28), pixels as B, G, R, A.
+  std::vector<BYTE> tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 2, 0, 32, 0x28};
+  for (std::size_t i = 0; i < kPixels.size(); i += 4) {
+    tga.insert(tga.end(), {kPixels[i + 2], kPixels[i + 1], kPixels[i], kPixels[i + 3]});
+  }
+  WriteFile(TempPath("picture.tga"), tga);
+  os::SetDataFolder(testing::TempDir());
+  IDirect3DTexture9* texture = nullptr;
+  ASSERT_EQ(D3DXCreateTextureFromFileW(device_, "data/picture.tga", &texture), D3D_OK);
+  const std::span<const BYTE> pixels = d3d9::RecordedPixels(texture);
+  EXPECT_EQ(std::vector<BYTE>(pixels.begin(), pixels.end()), kPixels);
+  texture->Release();
+}
+
+TEST_F(TextureLoader, MissingAndUndecodableFilesFailWithoutATexture) {
+  IDirect3DTexture9* texture = nullptr;
+  EXPECT_EQ(D3DXCreateTextureFromFileW(device_, TempPath("nowhere.png").c_str(), &texture),
+            D3DERR_NOTFOUND);
+  EXPECT_EQ(texture, nullptr);
+
+  WriteFile(TempPath("garbage.png"), {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 1, 2, 3});
+  EXPECT_EQ(D3DXCreateTextureFromFileW(device_, TempPath("garbage.png").c_str(), &texture),
+            D3DXERR_INVALIDDATA);
+  EXPECT_EQ(texture, nullptr);
+
+  // The first half of a real PNG.
+  std::string error;
+  ASSERT_TRUE(d3d9::WritePng({3, 2, kPixels}, TempPath("whole.png"), &error)) << error;
+  std::ifstream whole(TempPath("whole.png"), std::ios::binary);
+  std::vector<BYTE> bytes((std::istreambuf_iterator<char>(whole)),
+                          std::istreambuf_iterator<char>());
+  bytes.resize(bytes.size() / 2);
+  WriteFile(TempPath("half.png"), bytes);
+  EXPECT_EQ(D3DXCreateTextureFromFileW(device_, TempPath("half.png").c_str(), &texture),
+            D3DXERR_INVALIDDATA);
+  EXPECT_EQ(texture, nullptr);
+
+  d3d9::Recording().FailOnce("CreateTextureFromRgba", D3DERR_OUTOFVIDEOMEMORY);
+  EXPECT_EQ(D3DXCreateTextureFromFileW(device_, TempPath("whole.png").c_str(), &texture),
+            D3DERR_OUTOFVIDEOMEMORY)
+      << "the device's refusal comes through";
+  EXPECT_EQ(texture, nullptr);
+}
+
+}  // namespace
