@@ -307,7 +307,8 @@ class IDirect3DDevice9 : public IUnknown {
   // Fails with D3DERR_INVALIDCALL while a default-pool buffer of this device exists. Writes the
   // back-buffer size actually used into the parameters. Every state returns to its default.
   virtual HRESULT Reset(D3DPRESENT_PARAMETERS* parameters) = 0;
-  // All four arguments must be null. D3DERR_DEVICELOST when the window is gone.
+  // All four arguments must be null, and the scene ended. D3DERR_DEVICELOST when the window is
+  // gone.
   virtual HRESULT Present(const void* sourceRect, const void* destRect, HWND overrideWindow,
                           const void* dirtyRegion) = 0;
   virtual HRESULT BeginScene() = 0;
@@ -380,7 +381,9 @@ class IDirect3D9 : public IUnknown {
   virtual HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT format,
                                              BOOL windowed, D3DMULTISAMPLE_TYPE multiSample,
                                              DWORD* quality) = 0;
-  // The window (hDeviceWindow, else focusWindow) must be a window of platform/os.
+  // The window (hDeviceWindow, else focusWindow) must be a window of platform/os. Exactly one of
+  // the two vertex-processing flags; hardware needs VertexProcessingCaps. The parameters are only
+  // read (Reset is the call that writes the chosen back-buffer size back).
   virtual HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviour,
                                D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) = 0;
 };

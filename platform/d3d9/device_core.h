@@ -1,6 +1,6 @@
 // What the OpenGL device and the recording device share: reference counting, the call log, the
 // device's states and bindings, and every argument check, over a backend that either draws with
-// OpenGL or draws nothing. Internal to platform/d3d9.
+// OpenGL or draws nothing. Internal to platform/d3d9 and platform/d3dx.
 #pragma once
 
 #include <array>
