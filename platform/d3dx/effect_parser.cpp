@@ -34,7 +34,9 @@ bool SameWord(std::string_view a, std::string_view b) {
 }
 
 std::string Quoted(std::string_view text) {
-  return "'" + std::string(text) + "'";
+  std::string quoted(1, '\'');
+  quoted.append(text).push_back('\'');
+  return quoted;
 }
 
 std::string Describe(const Token& token) {
@@ -299,8 +301,8 @@ class Parser {
     }
     if (!ExpectSymbol('{')) return false;
     while (!IsSymbol('}')) {
-      D3DSAMPLERSTATETYPE state;
-      DWORD value;
+      D3DSAMPLERSTATETYPE state{};
+      DWORD value = 0;
       if (!ParseState<D3DSAMPLERSTATETYPE>(kSamplerStates, "sampler state", &state, &value)) {
         return false;
       }
@@ -378,8 +380,8 @@ class Parser {
         continue;
       }
       const int line = token_.line;
-      D3DRENDERSTATETYPE state;
-      DWORD value;
+      D3DRENDERSTATETYPE state{};
+      DWORD value = 0;
       if (!ParseState<D3DRENDERSTATETYPE>(kRenderStates, "render state", &state, &value)) {
         return false;
       }
