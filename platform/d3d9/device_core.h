@@ -256,7 +256,6 @@ class DeviceCore : public Counted<IDirect3DDevice9> {
   // Sets up the back buffer for the first time; the factory calls it right after construction.
   HRESULT Initialize(const D3DPRESENT_PARAMETERS& parameters);
   Recorder* recorder() const { return recorder_; }
-  const D3DPRESENT_PARAMETERS& presentation() const { return presentation_; }
   // Called by a resource as it goes.
   void Unbind(const IUnknown* object);
   void CountDefaultPoolResource(int change) { defaultPoolResources_ += change; }
