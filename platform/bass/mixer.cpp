@@ -13,7 +13,7 @@ constexpr size_t kVolumeGlideFrames = 256;
 }  // namespace
 
 Mixer::Mixer() : block_(2 * Channel::kMaxBlockFrames) {
-  playing_.reserve(16);
+  snapshot_.reserve(16);
 }
 
 void Mixer::Add(std::uint32_t handle, std::shared_ptr<Channel> channel) {
@@ -73,7 +73,7 @@ void Mixer::Mix(float* out, size_t frames) {
     unsigned volume;
     {
       std::lock_guard hold(channelsLock_);
-      for (auto& [handle, channel] : channels_) playing_.push_back(channel);
+      for (auto& [handle, channel] : channels_) snapshot_.push_back(channel);
       volume = volume_;
     }
     std::uint64_t at;
@@ -82,8 +82,8 @@ void Mixer::Mix(float* out, size_t frames) {
       at = mixedFrames_ + done;
     }
     std::fill(block_.begin(), block_.begin() + 2 * count, 0.0f);
-    for (auto& channel : playing_) channel->MixInto(block_.data(), count, at);
-    playing_.clear();
+    for (auto& channel : snapshot_) channel->MixInto(block_.data(), count, at);
+    snapshot_.clear();
 
     float target = float(volume) / 100.0f;
     float* dest = out + 2 * done;

@@ -52,7 +52,7 @@ class Mixer {
   bool realTime_ = false;
 
   // Audio thread only.
-  std::vector<std::shared_ptr<Channel>> playing_;
+  std::vector<std::shared_ptr<Channel>> snapshot_;  // the table as this block saw it
   std::vector<float> block_;
   float gain_ = 1.0f;
 };

@@ -8,6 +8,9 @@
 namespace bass {
 namespace {
 
+// Modules are read whole; the largest ever written are a few tens of megabytes.
+constexpr std::uint64_t kMaxModuleBytes = 256u << 20;
+
 struct DestroyModule {
   void operator()(openmpt_module* module) const { openmpt_module_destroy(module); }
 };
@@ -42,7 +45,7 @@ class ModuleSource final : public Source {
 }  // namespace
 
 OpenedSource OpenModule(const SourceBytes& bytes, std::uint32_t flags) {
-  auto data = ReadAllBytes(bytes);
+  auto data = ReadAllBytes(bytes, kMaxModuleBytes);
   if (!data || data->empty()) return {};
   // Play once and stop, rather than loop or fade out: the end of the song is how the player
   // knows to move on.

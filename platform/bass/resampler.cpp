@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <mutex>
 #include <numbers>
+#include <utility>
 
 namespace bass {
 namespace {
@@ -26,9 +29,10 @@ double BesselI0(double x) {
   return sum;
 }
 
+// Without its constant divisor I0(beta): every row of taps is scaled to unit sum anyway.
 double Kaiser(double x) {  // x in [-1, 1]
   double r = 1 - x * x;
-  return r <= 0 ? 0 : BesselI0(kKaiserBeta * std::sqrt(r)) / BesselI0(kKaiserBeta);
+  return r <= 0 ? 0 : BesselI0(kKaiserBeta * std::sqrt(r));
 }
 
 double Sinc(double x) {
@@ -36,28 +40,41 @@ double Sinc(double x) {
   return std::sin(std::numbers::pi * x) / (std::numbers::pi * x);
 }
 
+std::vector<float> MakeTaps(unsigned inputRate, unsigned outputRate) {
+  double cutoff = kPassBand * std::min(1.0, double(outputRate) / inputRate);
+  std::vector<float> taps((kPhases + 1) * kTaps);
+  for (size_t j = 0; j <= kPhases; ++j) {
+    double phase = double(j) / kPhases;
+    float* row = &taps[j * kTaps];
+    double h[kTaps];
+    double sum = 0;
+    for (size_t k = 0; k < kTaps; ++k) {
+      // Tap k weighs the input frame that lies this far before the output instant.
+      double x = phase + double(kHalfWidth) - 1 - double(k);
+      h[k] = cutoff * Sinc(cutoff * x) * Kaiser(x / kHalfWidth);
+      sum += h[k];
+    }
+    // Unit gain at DC in every phase, or slow signals would ripple at the phase rate.
+    for (size_t k = 0; k < kTaps; ++k) row[k] = float(h[k] / sum);
+  }
+  return taps;
+}
+
+// The table takes a few milliseconds to build; streams of the same rate share one.
+std::shared_ptr<const std::vector<float>> Taps(unsigned inputRate, unsigned outputRate) {
+  static std::mutex lock;
+  static std::map<std::pair<unsigned, unsigned>, std::shared_ptr<const std::vector<float>>> made;
+  std::lock_guard hold(lock);
+  auto& taps = made[{inputRate, outputRate}];
+  if (!taps) taps = std::make_shared<const std::vector<float>>(MakeTaps(inputRate, outputRate));
+  return taps;
+}
+
 }  // namespace
 
 Resampler::Resampler(unsigned inputRate, unsigned outputRate)
     : inputRate_(inputRate), outputRate_(outputRate), buffer_(2 * kCapacity) {
-  if (!Passthrough()) {
-    double cutoff = kPassBand * std::min(1.0, double(outputRate) / inputRate);
-    taps_.resize((kPhases + 1) * kTaps);
-    for (size_t j = 0; j <= kPhases; ++j) {
-      double phase = double(j) / kPhases;
-      float* row = &taps_[j * kTaps];
-      double sum = 0;
-      for (size_t k = 0; k < kTaps; ++k) {
-        // Tap k weighs the input frame that lies this far before the output instant.
-        double x = phase + double(kHalfWidth) - 1 - double(k);
-        double h = cutoff * Sinc(cutoff * x) * Kaiser(x / kHalfWidth);
-        row[k] = float(h);
-        sum += h;
-      }
-      // Unit gain at DC in every phase, or slow signals would ripple at the phase rate.
-      for (size_t k = 0; k < kTaps; ++k) row[k] = float(row[k] / sum);
-    }
-  }
+  if (!Passthrough()) taps_ = Taps(inputRate, outputRate);
   Reset();
 }
 
@@ -131,7 +148,7 @@ size_t Resampler::Pull(float* stereo, size_t maxFrames) {
     double phase = double(fraction_) * kPhases / outputRate_;
     size_t row = std::min(size_t(phase), kPhases - 1);
     float blend = float(phase - double(row));
-    const float* a = &taps_[row * kTaps];
+    const float* a = &(*taps_)[row * kTaps];
     const float* b = a + kTaps;
     for (size_t k = 0; k < kTaps; ++k) taps[k] = a[k] + blend * (b[k] - a[k]);
     const float* in = &buffer_[2 * start_];

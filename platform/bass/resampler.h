@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace bass {
@@ -34,7 +35,8 @@ class Resampler {
 
   unsigned inputRate_;
   unsigned outputRate_;
-  std::vector<float> taps_;    // (phases + 1) rows of 2 * kHalfWidth coefficients
+  // (phases + 1) rows of 2 * kHalfWidth coefficients, shared by every resampler of the same rates
+  std::shared_ptr<const std::vector<float>> taps_;
   std::vector<float> buffer_;  // stereo input frames, the first start_ already consumed
   size_t start_ = 0;
   size_t end_ = 0;

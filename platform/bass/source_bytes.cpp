@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace bass {
 namespace {
@@ -84,14 +85,15 @@ std::unique_ptr<FileReader> OpenFileRange(const SourceBytes& bytes) {
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> ReadAllBytes(const SourceBytes& bytes) {
+std::optional<std::vector<std::uint8_t>> ReadAllBytes(const SourceBytes& bytes,
+                                                      std::uint64_t maxBytes) {
   if (bytes.inMemory) {
-    if (!bytes.memory) return std::nullopt;
+    if (!bytes.memory || bytes.length > maxBytes) return std::nullopt;
     auto* p = static_cast<const std::uint8_t*>(bytes.memory);
     return std::vector<std::uint8_t>(p, p + bytes.length);
   }
   auto reader = OpenFileRange(bytes);
-  if (!reader) return std::nullopt;
+  if (!reader || std::uint64_t(reader->Length()) > maxBytes) return std::nullopt;
   std::vector<std::uint8_t> all(size_t(reader->Length()));
   if (reader->Read(all.data(), std::int64_t(all.size())) != std::int64_t(all.size())) {
     return std::nullopt;
@@ -101,7 +103,7 @@ std::optional<std::vector<std::uint8_t>> ReadAllBytes(const SourceBytes& bytes) 
 
 std::unique_ptr<ByteReader> ByteReader::Open(const SourceBytes& bytes) {
   if (bytes.inMemory) {
-    auto all = ReadAllBytes(bytes);
+    auto all = ReadAllBytes(bytes, std::numeric_limits<std::uint64_t>::max());
     if (!all) return nullptr;
     return std::make_unique<MemoryReader>(std::move(*all));
   }

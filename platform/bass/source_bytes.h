@@ -11,8 +11,9 @@
 
 namespace bass {
 
-// The whole range, or nothing when the file cannot be read.
-std::optional<std::vector<std::uint8_t>> ReadAllBytes(const SourceBytes& bytes);
+// The whole range, or nothing when it cannot be read or is longer than maxBytes.
+std::optional<std::vector<std::uint8_t>> ReadAllBytes(const SourceBytes& bytes,
+                                                      std::uint64_t maxBytes);
 
 // Random access to the range, for a decoder that reads as it plays.
 class ByteReader {

@@ -44,9 +44,8 @@ void BassTest::StartOffline() {
 
 std::vector<float> BassTest::Render(int passes) {
   for (int i = 0; i < passes; ++i) bass::RenderOfflineFrames(kPassFrames);
-  std::vector<float> all = Rendered();
-  std::vector<float> fresh(all.begin() + long(std::min(renderedSamples_, all.size())), all.end());
-  renderedSamples_ = all.size();
+  std::vector<float> fresh = ReadFloatWav(OutputPath(), renderedSamples_).samples;
+  renderedSamples_ += fresh.size();
   return fresh;
 }
 

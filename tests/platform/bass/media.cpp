@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <iterator>
+#include <limits>
 #include <numbers>
 
 namespace bass_test {
@@ -71,6 +71,17 @@ std::uint32_t Get32(const Bytes& in, size_t at) {
 }
 int Get16(const Bytes& in, size_t at) {
   return in[at] | in[at + 1] << 8;
+}
+
+Bytes ReadRange(const std::string& path, size_t offset, size_t maxCount) {
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  if (!file) return {};
+  auto size = size_t(file.tellg());
+  if (offset >= size) return {};
+  Bytes bytes(std::min(size - offset, maxCount));
+  file.seekg(std::streamoff(offset));
+  file.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+  return bytes;
 }
 
 }  // namespace
@@ -215,13 +226,12 @@ void WriteFile(const std::string& path, const Bytes& bytes) {
 }
 
 Bytes ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return ReadRange(path, 0, std::numeric_limits<size_t>::max());
 }
 
-WavContents ReadFloatWav(const std::string& path) {
+WavContents ReadFloatWav(const std::string& path, size_t fromSample) {
   WavContents wav;
-  Bytes in = ReadFile(path);
+  Bytes in = ReadRange(path, 0, 4096);
   if (in.size() < 12 || std::memcmp(in.data(), "RIFF", 4) != 0 ||
       std::memcmp(in.data() + 8, "WAVE", 4) != 0) {
     return wav;
@@ -239,9 +249,10 @@ WavContents ReadFloatWav(const std::string& path) {
       haveFormat = true;
     } else if (std::memcmp(&in[at], "data", 4) == 0) {
       wav.dataSize = size;
-      size_t available = std::min<size_t>(size, in.size() - at - 8);
-      wav.samples.resize(available / 4);
-      std::memcpy(wav.samples.data(), &in[at + 8], wav.samples.size() * 4);
+      size_t skip = 4 * fromSample;
+      Bytes data = skip < size ? ReadRange(path, at + 8 + skip, size - skip) : Bytes();
+      wav.samples.resize(data.size() / 4);
+      std::memcpy(wav.samples.data(), data.data(), wav.samples.size() * 4);
       wav.valid = haveFormat;
       return wav;
     }

@@ -47,6 +47,7 @@ struct WavContents {
   std::uint32_t dataSize = 0;
   std::vector<float> samples;  // interleaved
 };
-WavContents ReadFloatWav(const std::string& path);
+// fromSample: leave out the samples before this one.
+WavContents ReadFloatWav(const std::string& path, size_t fromSample = 0);
 
 }  // namespace bass_test
