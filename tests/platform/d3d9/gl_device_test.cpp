@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -355,6 +356,25 @@ TEST_F(GlDevice, ResetResizesTheBackBufferOnceDefaultPoolBuffersAreGone) {
   EXPECT_EQ(windowSized.BackBufferWidth, kWidth) << "a windowed back buffer of size 0 takes the "
                                                     "window's";
   EXPECT_EQ(windowSized.BackBufferHeight, kHeight);
+}
+
+TEST_F(GlDevice, AnEffectWhoseGlslDoesNotCompileFailsNamingThePassAndTheStage) {
+  const std::string path = testing::TempDir() + "/broken.fx";
+  std::ofstream(path) << "vertexshader v = R\"(#version 330 core\nvoid main() {})\";\n"
+                         "pixelshader p = R\"(#version 330 core\nvoid main() { oops; })\";\n"
+                         "technique T {\n  pass Only { VertexShader = v; PixelShader = p; }\n}\n";
+  ID3DXEffect* effect = nullptr;
+  ID3DXBuffer* errors = nullptr;
+  EXPECT_EQ(D3DXCreateEffectFromFileW(device_, path.c_str(), nullptr, nullptr, 0, nullptr, &effect,
+                                      &errors),
+            D3DXERR_INVALIDDATA);
+  EXPECT_EQ(effect, nullptr);
+  ASSERT_NE(errors, nullptr);
+  const std::string message = static_cast<const char*>(errors->GetBufferPointer());
+  errors->Release();
+  EXPECT_EQ(message.rfind(path + "(6): technique T, pass Only: fragment shader: ", 0), 0u)
+      << message;
+  EXPECT_NE(message.find("oops"), std::string::npos) << "the compiler's own words follow";
 }
 
 TEST_F(GlDevice, WritesTheCapturedFrameAsAPngThatReadsBackTheSame) {
