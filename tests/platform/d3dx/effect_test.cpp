@@ -45,7 +45,9 @@ class Effect : public testing::Test {
     ASSERT_EQ(direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, nullptr,
                                       D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &device_),
               D3D_OK);
-    path_ = testing::TempDir() + "/effect_test.fx";
+    // One file per test: CTest runs the tests of this suite in parallel processes.
+    path_ = testing::TempDir() + "/" +
+            testing::UnitTest::GetInstance()->current_test_info()->name() + ".fx";
   }
 
   void TearDown() override {
