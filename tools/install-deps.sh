@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libsdl2-dev libsdl2-image-dev libepoxy-dev
+  libsdl2-dev libsdl2-image-dev libepoxy-dev libx11-dev
   libopenmpt-dev libsndfile1-dev libkissfft-dev
   libgtk-3-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev

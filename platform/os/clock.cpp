@@ -14,6 +14,7 @@ struct VirtualClock {
 };
 VirtualClock virtualClock;
 std::optional<std::int64_t> calendarOverride;
+std::function<void()> virtualFrameStep;
 }  // namespace
 
 namespace os {
@@ -22,23 +23,34 @@ void UseVirtualClock(DWORD startTick, DWORD frameMilliseconds) {
   virtualClock = {true, startTick, frameMilliseconds};
 }
 
-void UseRealClock() { virtualClock.inUse = false; }
+void UseRealClock() {
+  virtualClock.inUse = false;
+}
 
-bool VirtualClockInUse() { return virtualClock.inUse; }
+bool VirtualClockInUse() {
+  return virtualClock.inUse;
+}
 
 void SleepForFrame(DWORD milliseconds) {
   if (virtualClock.inUse) {
     virtualClock.now += virtualClock.frame;
+    if (virtualFrameStep) virtualFrameStep();
   } else {
     Sleep(milliseconds);
   }
+}
+
+void SetVirtualFrameStep(std::function<void()> step) {
+  virtualFrameStep = std::move(step);
 }
 
 std::int64_t CalendarTime() {
   return calendarOverride ? *calendarOverride : std::int64_t(std::time(nullptr));
 }
 
-void OverrideCalendarTime(std::int64_t seconds) { calendarOverride = seconds; }
+void OverrideCalendarTime(std::int64_t seconds) {
+  calendarOverride = seconds;
+}
 
 }  // namespace os
 

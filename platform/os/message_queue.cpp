@@ -140,7 +140,9 @@ BOOL PeekMessageW(MSG* msg, HWND, UINT, UINT, UINT removeFlags) {
 }
 
 // Character messages are not used by the program.
-BOOL TranslateMessage(const MSG*) { return FALSE; }
+BOOL TranslateMessage(const MSG*) {
+  return FALSE;
+}
 
 LRESULT DispatchMessageW(const MSG* msg) {
   if (!msg || !msg->hwnd) return 0;
@@ -157,7 +159,9 @@ BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return TRUE;
 }
 
-void PostQuitMessage(int exitCode) { PostMessageW(nullptr, WM_QUIT, WPARAM(exitCode), 0); }
+void PostQuitMessage(int exitCode) {
+  PostMessageW(nullptr, WM_QUIT, WPARAM(exitCode), 0);
+}
 
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM) {
   if (message == WM_NCLBUTTONDOWN && wParam == WPARAM(HTCAPTION) && os::SdlWindow(window)) {

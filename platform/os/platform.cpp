@@ -3,6 +3,8 @@
 
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
+#include <X11/Xlib.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -19,7 +21,18 @@ bool Set(const char* variable) {
   return value && *value;
 }
 
-bool HasDisplay() { return Set("DISPLAY") || Set("WAYLAND_DISPLAY"); }
+bool HasDisplay() {
+  return Set("DISPLAY") || Set("WAYLAND_DISPLAY");
+}
+
+// Xlib's answer to a lost display is exit(), which runs static destructors against the dead
+// connection and can spin there for ever. Leave at once instead.
+int LostDisplay(Display*) {
+  static const char message[] = "orvell: lost the connection to the display\n";
+  ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
+  (void)written;
+  _exit(1);
+}
 
 bool InvisibleDriver(const char* driver) {
   return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
@@ -55,6 +68,7 @@ std::unique_ptr<Platform> Platform::Open(bool headless, std::string* error) {
     *error = "cannot open the display; --record DIR runs without one";
     return nullptr;
   }
+  if (std::strcmp(driver, "x11") == 0) XSetIOErrorHandler(LostDisplay);
   IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
   platformOpen = true;
   return std::unique_ptr<Platform>(new Platform());
@@ -67,12 +81,20 @@ Platform::~Platform() {
   platformOpen = false;
 }
 
-const char* Platform::VideoDriver() const { return SDL_GetCurrentVideoDriver(); }
+const char* Platform::VideoDriver() const {
+  return SDL_GetCurrentVideoDriver();
+}
 
-void SetBatchMode(bool batch) { batchMode = batch; }
-bool BatchMode() { return batchMode; }
+void SetBatchMode(bool batch) {
+  batchMode = batch;
+}
+bool BatchMode() {
+  return batchMode;
+}
 
-void SetDataFolder(const std::string& folder) { dataFolder = folder; }
+void SetDataFolder(const std::string& folder) {
+  dataFolder = folder;
+}
 
 std::string ResolveDataPath(const std::string& path) {
   static const std::string prefix = "data/";

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,8 +42,10 @@ void UseRealClock();
 bool VirtualClockInUse();
 
 // The frame limiter's wait: sleeps the given milliseconds on the real clock; on the virtual clock
-// advances it by exactly one frame instead, whatever the argument.
+// advances it by exactly one frame instead, whatever the argument, and then runs the frame step.
 void SleepForFrame(DWORD milliseconds);
+// Work that belongs to each frame of virtual time, such as rendering that frame's sound.
+void SetVirtualFrameStep(std::function<void()> step);
 
 // The calendar time in seconds that seeds the random generator; a fixed value once overridden
 // (--seed), so that a run can be repeated.

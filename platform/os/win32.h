@@ -100,7 +100,9 @@ constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 
 // Resources are named by number only.
-constexpr int MAKEINTRESOURCEW(int id) { return id; }
+constexpr int MAKEINTRESOURCEW(int id) {
+  return id;
+}
 constexpr int IDC_ARROW = 32512;
 
 // Virtual-key codes.
@@ -133,14 +135,22 @@ constexpr int VK_DIVIDE = 0x6F;
 constexpr int VK_F1 = 0x70;
 constexpr int VK_F10 = 0x79;
 
-constexpr WORD LOWORD(std::uintptr_t v) { return WORD(v & 0xFFFF); }
-constexpr WORD HIWORD(std::uintptr_t v) { return WORD((v >> 16) & 0xFFFF); }
+constexpr WORD LOWORD(std::uintptr_t v) {
+  return WORD(v & 0xFFFF);
+}
+constexpr WORD HIWORD(std::uintptr_t v) {
+  return WORD((v >> 16) & 0xFFFF);
+}
 constexpr LPARAM MAKELPARAM(int low, int high) {
   return LPARAM(DWORD(WORD(low)) | (DWORD(WORD(high)) << 16));
 }
 // The signed coordinates packed in a mouse message.
-constexpr int GET_X_LPARAM(LPARAM lp) { return std::int16_t(LOWORD(std::uintptr_t(lp))); }
-constexpr int GET_Y_LPARAM(LPARAM lp) { return std::int16_t(HIWORD(std::uintptr_t(lp))); }
+constexpr int GET_X_LPARAM(LPARAM lp) {
+  return std::int16_t(LOWORD(std::uintptr_t(lp)));
+}
+constexpr int GET_Y_LPARAM(LPARAM lp) {
+  return std::int16_t(HIWORD(std::uintptr_t(lp)));
+}
 
 // Window classes and windows.
 HINSTANCE GetModuleHandleW(const char* moduleName);

@@ -6,9 +6,15 @@
 
 namespace os {
 
-void SdlWindowDeleter::operator()(SDL_Window* window) const { SDL_DestroyWindow(window); }
-void SdlCursorDeleter::operator()(SDL_Cursor* cursor) const { SDL_FreeCursor(cursor); }
-void SdlSurfaceDeleter::operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+void SdlWindowDeleter::operator()(SDL_Window* window) const {
+  SDL_DestroyWindow(window);
+}
+void SdlCursorDeleter::operator()(SDL_Cursor* cursor) const {
+  SDL_FreeCursor(cursor);
+}
+void SdlSurfaceDeleter::operator()(SDL_Surface* surface) const {
+  SDL_FreeSurface(surface);
+}
 
 SdlSurfacePtr DecodeResourceImage(const unsigned char* bytes, std::size_t size) {
   SDL_RWops* stream = SDL_RWFromConstMem(bytes, int(size));
@@ -17,17 +23,24 @@ SdlSurfacePtr DecodeResourceImage(const unsigned char* bytes, std::size_t size) 
 }
 
 namespace {
-std::unique_ptr<WindowSystem> windowSystem;
-}
+// Deliberately not a static object: an exit() from inside a library must not run SDL's teardown
+// from a static destructor. Platform's destructor resets it.
+WindowSystem* windowSystem = nullptr;
+}  // namespace
 
 WindowSystem& WindowSystem::Get() {
-  if (!windowSystem) windowSystem = std::make_unique<WindowSystem>();
+  if (!windowSystem) windowSystem = new WindowSystem();
   return *windowSystem;
 }
 
-void WindowSystem::Reset() { windowSystem.reset(); }
+void WindowSystem::Reset() {
+  delete windowSystem;
+  windowSystem = nullptr;
+}
 
-SDL_Window* SdlWindow(HWND window) { return window ? window->sdl.get() : nullptr; }
+SDL_Window* SdlWindow(HWND window) {
+  return window ? window->sdl.get() : nullptr;
+}
 
 HWND WindowFromSdlId(unsigned int id) {
   for (auto& window : WindowSystem::Get().windows) {
@@ -45,7 +58,9 @@ namespace {
 OsModule* const kModule = reinterpret_cast<OsModule*>(std::uintptr_t(0x400000));
 }  // namespace
 
-HINSTANCE GetModuleHandleW(const char*) { return kModule; }
+HINSTANCE GetModuleHandleW(const char*) {
+  return kModule;
+}
 
 ATOM RegisterClassExW(const WNDCLASSEXW* windowClass) {
   if (!windowClass || !windowClass->lpszClassName || !windowClass->lpfnWndProc) return 0;
@@ -85,4 +100,6 @@ BOOL ShowWindow(HWND window, int) {
   return TRUE;
 }
 
-BOOL UpdateWindow(HWND window) { return window ? TRUE : FALSE; }
+BOOL UpdateWindow(HWND window) {
+  return window ? TRUE : FALSE;
+}
