@@ -1,6 +1,8 @@
 // Output on SDL's default audio device: the mixer fills SDL's buffer from its callback.
 #include <SDL2/SDL.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <utility>
 
 #include "platform/bass/mixer.h"
@@ -60,9 +62,23 @@ void Callback(void* user, Uint8* stream, int bytes) {
                                  size_t(bytes) / (2 * sizeof(float)));
 }
 
+// Whether there is anything for SDL to play on: a sound card, a sound server's socket, or a driver
+// the user names. Without one SDL's probes find nothing after a screenful of ALSA complaints.
+bool SoundSystemPresent() {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (std::getenv("SDL_AUDIODRIVER") || std::getenv("PULSE_SERVER")) return true;
+  if (fs::exists("/dev/snd", error)) return true;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (!runtime || !*runtime) return false;
+  return fs::exists(fs::path(runtime) / "pulse" / "native", error) ||
+         fs::exists(fs::path(runtime) / "pipewire-0", error);
+}
+
 }  // namespace
 
 std::unique_ptr<Output> OpenDeviceOutput(Mixer& mixer) {
+  if (!SoundSystemPresent()) return nullptr;
   AudioSubsystem subsystem;
   if (!subsystem) return nullptr;
   SDL_AudioSpec wanted{};
