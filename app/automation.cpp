@@ -14,15 +14,21 @@ bool Automation::OpenTrace(const std::string& path, std::string* error) {
   return true;
 }
 
-void Automation::AddTraceSection(TraceSection section) { sections_.push_back(std::move(section)); }
+void Automation::AddTraceSection(TraceSection section) {
+  sections_.push_back(std::move(section));
+}
 
 void Automation::SetScript(std::vector<ScriptEvent> events) {
   script_ = std::make_unique<ScriptPlayer>(std::move(events));
 }
 
-void Automation::SetPassLimit(std::uint64_t passes) { passLimit_ = passes; }
+void Automation::SetPassLimit(std::uint64_t passes) {
+  passLimit_ = passes;
+}
 
-void Automation::AddPassStep(PassStep step) { passSteps_.push_back(std::move(step)); }
+void Automation::AddPassStep(PassStep step) {
+  passSteps_.push_back(std::move(step));
+}
 
 void Automation::AfterUpdate() {
   if (!trace_.is_open()) return;

@@ -21,9 +21,8 @@ bool ParseDisplayMode(const std::string& text, DisplayMode* mode) {
   if (first == std::string::npos) return false;
   std::size_t second = text.find('x', first + 1);
   std::string_view all(text);
-  std::string_view height = all.substr(first + 1, second == std::string::npos
-                                                      ? std::string_view::npos
-                                                      : second - first - 1);
+  std::string_view height = all.substr(
+      first + 1, second == std::string::npos ? std::string_view::npos : second - first - 1);
   if (!ParseInt(all.substr(0, first), &parsed.width) || !ParseInt(height, &parsed.height)) {
     return false;
   }
@@ -44,9 +43,10 @@ std::uint64_t PassesForDuration(double seconds) {
 
 CommandLineResult ParseCommandLine(int argc, const char* const* argv, Options* options,
                                    std::string* output) {
-  CLI::App app{"Orvell, a music disk: a timed intro, then a player for the songs of its data\n"
-               "folder with music-reactive visuals.",
-               "orvell"};
+  CLI::App app{
+      "Orvell, a music disk: a timed intro, then a player for the songs of its data\n"
+      "folder with music-reactive visuals.",
+      "orvell"};
   app.set_version_flag("--version", std::string("Orvell ") + ORVELL_VERSION);
   app.footer(
       "Examples:\n"

@@ -21,7 +21,9 @@ FrameTimer* FrameTimer::Instance() {
   return instance.get();
 }
 
-void FrameTimer::Destroy() { instance.reset(); }
+void FrameTimer::Destroy() {
+  instance.reset();
+}
 
 void FrameTimer::Update() {
   std::uint32_t now = GetTickCount();

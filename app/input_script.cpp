@@ -30,13 +30,14 @@ int ScriptKeyCode(const std::string& given) {
   static const struct {
     const char* name;
     int code;
-  } kNamed[] = {{"ESCAPE", VK_ESCAPE}, {"SPACE", VK_SPACE},     {"RETURN", VK_RETURN},
-                {"LEFT", VK_LEFT},     {"RIGHT", VK_RIGHT},     {"UP", VK_UP},
-                {"DOWN", VK_DOWN},     {"KP_PLUS", VK_ADD},     {"KP_MINUS", VK_SUBTRACT}};
+  } kNamed[] = {{"ESCAPE", VK_ESCAPE}, {"SPACE", VK_SPACE}, {"RETURN", VK_RETURN},
+                {"LEFT", VK_LEFT},     {"RIGHT", VK_RIGHT}, {"UP", VK_UP},
+                {"DOWN", VK_DOWN},     {"KP_PLUS", VK_ADD}, {"KP_MINUS", VK_SUBTRACT}};
   for (const auto& key : kNamed) {
     if (name == key.name) return key.code;
   }
-  if (name.size() == 1 && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9'))) {
+  if (name.size() == 1 &&
+      ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9'))) {
     return name[0];
   }
   return 0;
@@ -120,10 +121,9 @@ bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>* events,
     events->push_back(std::move(event));
   }
   // Events at the same time keep their order in the file.
-  std::stable_sort(events->begin(), events->end(),
-                   [](const ScriptEvent& a, const ScriptEvent& b) {
-                     return a.milliseconds < b.milliseconds;
-                   });
+  std::stable_sort(events->begin(), events->end(), [](const ScriptEvent& a, const ScriptEvent& b) {
+    return a.milliseconds < b.milliseconds;
+  });
   return true;
 }
 

@@ -13,7 +13,9 @@ InputState* InputState::Instance() {
   return instance.get();
 }
 
-void InputState::Destroy() { instance.reset(); }
+void InputState::Destroy() {
+  instance.reset();
+}
 
 void InputState::Snapshot() {
   std::memcpy(previousKeys, keys, sizeof keys);

@@ -12,6 +12,8 @@
 #include "app/orvell_app.h"
 #include "app/scene_manager.h"
 #include "graphics/device_frame_graphics.h"
+#include "graphics/render_trace.h"
+#include "platform/bass/offline_output.h"
 #include "platform/os/platform.h"
 #include "scenes/scene_chain.h"
 
@@ -76,7 +78,12 @@ int main(int argc, char** argv) {
     if (error || !fs::is_directory(options.recordFolder)) {
       return Fail("cannot create the record folder " + options.recordFolder);
     }
+    if (!bass::UseOfflineOutput(options.recordFolder + "/audio.wav")) {
+      return Fail("cannot write " + options.recordFolder + "/audio.wav");
+    }
+    // Each pass of 20 ms renders exactly its 882 frames of sound.
     os::UseVirtualClock(0, 20);
+    os::SetVirtualFrameStep([] { bass::RenderOfflineFrames(882); });
   }
 
   auto platform = os::Platform::Open(options.Recording(), &message);
@@ -84,6 +91,7 @@ int main(int argc, char** argv) {
 
   SceneManager* manager = SceneManager::Instance();
   DeviceFrameGraphics graphics;
+  if (options.Recording()) graphics.RecordFrames(options.recordFolder, options.recordEvery);
   manager->graphics = &graphics;
   manager->sceneChain = BuildSceneChain;
 
@@ -91,6 +99,7 @@ int main(int argc, char** argv) {
   if (!options.traceFile.empty() && !automation.OpenTrace(options.traceFile, &message)) {
     return Fail(message);
   }
+  automation.AddTraceSection(TraceQueuedDrawing);
   if (!script.empty()) automation.SetScript(std::move(script));
   if (options.durationSeconds) automation.SetPassLimit(PassesForDuration(*options.durationSeconds));
   manager->observer = &automation;

@@ -1,13 +1,18 @@
-// Window and device creation and teardown.
+// Window and device creation, reset and teardown.
 #include "graphics/graphics_device.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "app/window.h"
 
 namespace {
 std::unique_ptr<GraphicsDevice> instance;
+
+void Show(HWND owner, const char* text) {
+  MessageBoxW(owner, text, "Orvell", MB_OK);
 }
+}  // namespace
 
 GraphicsDevice* GraphicsDevice::Instance(int width, int height, int refreshRate, int fullScreen) {
   if (!instance) {
@@ -22,15 +27,89 @@ GraphicsDevice* GraphicsDevice::Instance(int width, int height, int refreshRate,
   return instance.get();
 }
 
-GraphicsDevice* GraphicsDevice::Instance() { return instance.get(); }
+GraphicsDevice* GraphicsDevice::Instance() {
+  return instance.get();
+}
 
 void GraphicsDevice::Destroy() {
   if (!instance) return;
+  if (instance->device) {
+    instance->device->Release();
+    instance->device = nullptr;
+  }
+  if (instance->direct3d) {
+    instance->direct3d->Release();
+    instance->direct3d = nullptr;
+  }
   UnregisterClassW(kWindowClassName, GetModuleHandleW(nullptr));
   instance.reset();
 }
 
+DWORD ChooseVertexProcessing(const D3DCAPS9& caps) {
+  bool hardware = caps.VertexProcessingCaps != 0 && caps.PixelShaderVersion >= D3DPS_VERSION(1, 1);
+  return hardware ? D3DCREATE_HARDWARE_VERTEXPROCESSING : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
+}
+
 void GraphicsDevice::InitDirect3D() {
+  direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+  if (!direct3d) {
+    // Nothing that follows can run without the object; the caller ends the run.
+    Show(window, "Please install the correct version of Direct3D 9");
+    return;
+  }
+  // A failed query leaves the record zeroed, which asks for software vertex processing.
+  D3DCAPS9 caps{};
+  if (FAILED(direct3d->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps))) {
+    Show(window, "Failed to query device capabilities");
+  }
+  DWORD behaviour = ChooseVertexProcessing(caps);
+
+  D3DMULTISAMPLE_TYPE multiSample = D3DMULTISAMPLE_NONE;
+  if (FAILED(direct3d->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL,
+                                                  D3DFMT_X8R8G8B8, TRUE, D3DMULTISAMPLE_NONE,
+                                                  nullptr)) &&
+      SUCCEEDED(direct3d->CheckDeviceMultiSampleType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL,
+                                                     D3DFMT_X8R8G8B8, TRUE,
+                                                     D3DMULTISAMPLE_2_SAMPLES, nullptr))) {
+    multiSample = D3DMULTISAMPLE_2_SAMPLES;
+  }
+
+  presentParameters = {};
+  presentParameters.BackBufferWidth = fullScreen ? UINT(width) : 0;
+  presentParameters.BackBufferHeight = fullScreen ? UINT(height) : 0;
+  presentParameters.BackBufferFormat = D3DFMT_X8R8G8B8;
+  presentParameters.BackBufferCount = 1;
+  presentParameters.MultiSampleType = multiSample;
+  presentParameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  presentParameters.Windowed = fullScreen ? FALSE : TRUE;
+  presentParameters.EnableAutoDepthStencil = TRUE;
+  presentParameters.AutoDepthStencilFormat = D3DFMT_D24X8;
+  presentParameters.FullScreen_RefreshRateInHz = fullScreen ? UINT(refreshRate) : 0;
+  presentParameters.PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
+
+  // Creation may write back into the parameters it is given; the stored record stays as built.
+  D3DPRESENT_PARAMETERS parameters = presentParameters;
+  if (FAILED(direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, behaviour,
+                                    &parameters, &device))) {
+    device = nullptr;
+    Show(window, "Failed to create Direct3D Device");
+  }
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);
+}
+
+HRESULT GraphicsDevice::ResetDevice() {
+  for (DeviceResourceOwner* owner : owners_) owner->ReleaseDeviceResources();
+  D3DPRESENT_PARAMETERS parameters = presentParameters;
+  HRESULT result = device->Reset(&parameters);
+  for (DeviceResourceOwner* owner : owners_) owner->RecreateDeviceResources();
+  return result;
+}
+
+void GraphicsDevice::AddResourceOwner(DeviceResourceOwner* owner) {
+  owners_.push_back(owner);
+}
+
+void GraphicsDevice::RemoveResourceOwner(DeviceResourceOwner* owner) {
+  owners_.erase(std::remove(owners_.begin(), owners_.end(), owner), owners_.end());
 }

@@ -77,12 +77,10 @@ TEST_F(AutomationTest, TraceWritesEveryPassWithTimesAndScenes) {
   manager->Run(640, 480, 60, 0);
   auto lines = TraceLines();
   ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0],
-            R"({"frame":0,"t":0,"dt":0,"scenes":[{"active":false,"fade":null},)"
-            R"({"active":true,"fade":0}],"extra":42})");
-  EXPECT_EQ(lines[2],
-            R"({"frame":2,"t":0.04,"dt":0.02,"scenes":[{"active":false,"fade":null},)"
-            R"({"active":true,"fade":0.04}],"extra":42})");
+  EXPECT_EQ(lines[0], R"({"frame":0,"t":0,"dt":0,"scenes":[{"active":false,"fade":null},)"
+                      R"({"active":true,"fade":0}],"extra":42})");
+  EXPECT_EQ(lines[2], R"({"frame":2,"t":0.04,"dt":0.02,"scenes":[{"active":false,"fade":null},)"
+                      R"({"active":true,"fade":0.04}],"extra":42})");
 }
 
 // Graphics that only make the main window, so posted input reaches the window procedure.

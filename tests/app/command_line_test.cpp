@@ -20,9 +20,9 @@ TEST(DisplayModeText, ReadsWidthHeightAndOptionalRate) {
   EXPECT_EQ(mode.refreshRate, 60);
   ASSERT_TRUE(ParseDisplayMode("1920x1080x144", &mode));
   EXPECT_EQ(mode.refreshRate, 144);
-  for (const char* bad : {"", "1280", "1280x", "x720", "1280x720x", "1280X720", "12a0x720",
-                          "1280x720x60x1", "0x0", "-640x480", "99999x480", "1280 x720",
-                          "640x480x0"}) {
+  for (const char* bad :
+       {"", "1280", "1280x", "x720", "1280x720x", "1280X720", "12a0x720", "1280x720x60x1", "0x0",
+        "-640x480", "99999x480", "1280 x720", "640x480x0"}) {
     EXPECT_FALSE(ParseDisplayMode(bad, &mode)) << bad;
   }
 }
@@ -64,16 +64,15 @@ TEST(CommandLineParse, HelpAndVersionPrintAndExit) {
 }
 
 TEST(CommandLineParse, RefusesWhatItCannotUse) {
-  const std::vector<std::vector<const char*>> bad = {
-      {"--frobnicate"},
-      {"--mode", "huge"},
-      {"--data", "no-such-folder-here"},
-      {"--script", "no-such-script.txt"},
-      {"--record-every", "0", "--record", "out"},
-      {"--record-every", "2"},  // without --record
-      {"--duration", "-1"},
-      {"--seed", "minus"},
-      {"stray"}};
+  const std::vector<std::vector<const char*>> bad = {{"--frobnicate"},
+                                                     {"--mode", "huge"},
+                                                     {"--data", "no-such-folder-here"},
+                                                     {"--script", "no-such-script.txt"},
+                                                     {"--record-every", "0", "--record", "out"},
+                                                     {"--record-every", "2"},  // without --record
+                                                     {"--duration", "-1"},
+                                                     {"--seed", "minus"},
+                                                     {"stray"}};
   for (const auto& args : bad) {
     Options options;
     std::string output;

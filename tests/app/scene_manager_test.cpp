@@ -147,7 +147,9 @@ TEST_F(SceneManagerTest, HandOverLeavesNowAndStartsTheNextPassWithBothFading) {
          [&](FakeScene& scene) {
            if (scene.updates == 60) manager->GoTo(5);  // fully faded in by now
          },
-         {}, {}, {},
+         {},
+         {},
+         {},
          [&](FakeScene& scene) {
            if (scene.updates == 1) {
              EXPECT_TRUE(fakes[1]->active);

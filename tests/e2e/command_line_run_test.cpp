@@ -7,7 +7,9 @@
 
 namespace {
 
-int Lines(const std::string& text) { return int(std::count(text.begin(), text.end(), '\n')); }
+int Lines(const std::string& text) {
+  return int(std::count(text.begin(), text.end(), '\n'));
+}
 
 TEST(CommandLineRun, WithoutADisplayALiveRunSaysSoAndExitsOne) {
   ProgramRun run = RunOrvell({"--no-setup"}, "env -u DISPLAY -u WAYLAND_DISPLAY", 10);
@@ -32,7 +34,8 @@ TEST(CommandLineRun, AMalformedScriptIsRefusedBeforeAnythingStarts) {
     std::ofstream script(folder + "/bad.txt");
     script << "1 key press SPACE\n2 key smash SPACE\n";
   }
-  ProgramRun run = RunOrvell({"--record", folder + "/out", "--script", folder + "/bad.txt"}, "", 10);
+  ProgramRun run =
+      RunOrvell({"--record", folder + "/out", "--script", folder + "/bad.txt"}, "", 10);
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_NE(run.err.find("line 2"), std::string::npos) << run.err;
   EXPECT_FALSE(std::ifstream(folder + "/out/audio.wav").good());

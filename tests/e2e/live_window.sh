@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs orvell live in its own X server, finds its window, skips the intro with Space and quits
-# with Escape through real key events. Usage: live_window.sh ORVELL TRACE; exits with orvell's
+# with Escape through real key events. Usage: live_window.sh ORVELL TRACE DATA; exits with orvell's
 # status, or 124 when the window never appears or the program does not end.
 set -u
 if [[ "${1:-}" != --inside ]]; then
@@ -8,8 +8,9 @@ if [[ "${1:-}" != --inside ]]; then
 fi
 orvell=$2
 trace=$3
+data=$4
 {
-  "$orvell" --no-setup --batch --trace "$trace" &
+  "$orvell" --no-setup --batch --trace "$trace" --data "$data" &
   pid=$!
   window=""
   for _ in $(seq 100); do
@@ -22,9 +23,11 @@ trace=$3
   # No window manager here: the pointer over the window gives it the keyboard.
   xdotool mousemove 500 400
   sleep 0.5
-  xdotool key space
+  # Keys are held for a while: a press and release inside one frame's message pump leave no trace,
+  # by design.
+  xdotool keydown space; sleep 0.1; xdotool keyup space
   sleep 1.5
-  xdotool key Escape
+  xdotool keydown Escape; sleep 0.1; xdotool keyup Escape
   for _ in $(seq 100); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1

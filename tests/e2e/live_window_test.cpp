@@ -12,8 +12,8 @@ TEST(LiveWindow, KeysSkipTheIntroAndEscapeEndsTheShow) {
   std::string folder = FreshFolder("live");
   std::string trace = folder + "/trace.jsonl";
   std::string command = std::string("timeout 60 ") + ORVELL_SOURCE_DIR +
-                        "/tests/e2e/live_window.sh " + ORVELL_EXECUTABLE + " " + trace + " >" +
-                        folder + "/out 2>&1";
+                        "/tests/e2e/live_window.sh " + ORVELL_EXECUTABLE + " " + trace + " " +
+                        ORVELL_SOURCE_DIR + "/data >" + folder + "/out 2>" + folder + "/err";
   int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status));
   ASSERT_EQ(WEXITSTATUS(status), 0);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -30,9 +31,13 @@ std::string ReadFile(const std::string& path) {
 ProgramRun RunOrvell(const std::vector<std::string>& arguments, const std::string& environment,
                      int timeoutSeconds) {
   std::string folder = FreshFolder("run-output");
-  std::string command = environment + " timeout " + std::to_string(timeoutSeconds) + " " +
-                        Quote(ORVELL_EXECUTABLE);
+  std::string command =
+      environment + " timeout " + std::to_string(timeoutSeconds) + " " + Quote(ORVELL_EXECUTABLE);
   for (const auto& argument : arguments) command += " " + Quote(argument);
+  // The repository's disk, unless the test names one; the tests run far from it.
+  if (std::find(arguments.begin(), arguments.end(), "--data") == arguments.end()) {
+    command += " --data " + Quote(std::string(ORVELL_SOURCE_DIR) + "/data");
+  }
   command += " >" + Quote(folder + "/out") + " 2>" + Quote(folder + "/err") + " </dev/null";
   int status = std::system(command.c_str());
   ProgramRun run;
@@ -44,9 +49,9 @@ ProgramRun RunOrvell(const std::vector<std::string>& arguments, const std::strin
 
 std::string FreshFolder(const std::string& name) {
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) /
-                                 (std::string("orvell-") + test->test_suite_name() + "-" +
-                                  test->name() + "-" + name);
+  std::filesystem::path folder =
+      std::filesystem::path(::testing::TempDir()) /
+      (std::string("orvell-") + test->test_suite_name() + "-" + test->name() + "-" + name);
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   return folder.string();

@@ -10,8 +10,9 @@ struct ProgramRun {
   std::string err;
 };
 
-// Runs ORVELL_EXECUTABLE with the arguments (each shell-quoted), under the given environment
-// prefix (for example "env -u DISPLAY"), with a time limit in seconds.
+// Runs ORVELL_EXECUTABLE with the arguments (each shell-quoted) and, unless they name one, the
+// repository's data folder, under the given environment prefix (for example "env -u DISPLAY"),
+// with a time limit in seconds.
 ProgramRun RunOrvell(const std::vector<std::string>& arguments, const std::string& environment = "",
                      int timeoutSeconds = 120);
 

@@ -1,0 +1,41 @@
+// Text in the fixed bitmap font: one line, one line cut to a horizontal window, word-wrapped text
+// in a vertically scrolled box, and their measurements. The font texture is a grid of 8 × 8 cells
+// holding " " to "Z" in reading order; letters are drawn upper case, every other byte outside
+// that range is skipped. Sizes and positions are screen units; each glyph is one quad.
+#pragma once
+
+#include <string_view>
+
+struct Colour {
+  float r, g, b, a;
+};
+
+struct TextExtent {
+  float width;   // advance
+  float height;  // character size times the aspect ratio
+};
+
+// The fraction of a cell's width cut from each side of character c's glyph (c in ' '..'Z').
+float GlyphTrim(unsigned char c);
+// The advance of character c at size s after upper-casing; 0 for characters the font lacks.
+float GlyphAdvance(unsigned char c, float size);
+
+// One line from pen (x, y), the glyphs' bottom edge, stopping once the pen passes the right edge
+// of the screen.
+TextExtent DrawTextLine(const Colour& colour, std::string_view text, float size, float x, float y);
+
+// One line inside the window [left, left + clipWidth], shifted left by scroll; glyphs are cut at
+// both edges. Reports the visible advance.
+TextExtent DrawTextClipped(const Colour& colour, std::string_view text, float size, float clipWidth,
+                           float scroll, float left, float y);
+
+// The advance of the whole line, without any stop.
+float MeasureTextLine(std::string_view text, float size);
+
+// Word-wrapped text in the box whose top-left corner is (left, top), the first line's bottom
+// scroll below the top; glyphs are cut to the box's height. Line feeds break lines.
+void DrawTextBox(std::string_view text, float size, float boxWidth, float boxHeight, float scroll,
+                 const Colour& colour, float left, float top);
+
+// The wrapped text's height: 0 or negative, minus the line breaks times the size.
+float MeasureTextBox(std::string_view text, float size, float boxWidth);

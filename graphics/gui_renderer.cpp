@@ -1,0 +1,223 @@
+// Creation, the per-frame build and render, and reset handling of the GUI renderer.
+#include "graphics/gui_renderer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+GuiRenderer* instance = nullptr;
+
+void Show(const char* text) {
+  MessageBoxW(nullptr, text, "Orvell", MB_OK);
+}
+
+template <typename T>
+void ReleaseAndClear(T*& object) {
+  if (object) object->Release();
+  object = nullptr;
+}
+
+IDirect3DDevice9* Device() {
+  GraphicsDevice* graphics = GraphicsDevice::Instance();
+  return graphics ? graphics->device : nullptr;
+}
+
+const D3DVERTEXELEMENT9 kGuiVertexElements[] = {
+    {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
+    {0, 12, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0},
+    {0, 20, D3DDECLTYPE_FLOAT4, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
+    D3DDECL_END()};
+}  // namespace
+
+GuiRenderer* GuiRenderer::Instance() {
+  if (!instance) {
+    instance = new GuiRenderer();
+    instance->CreateDeviceObjects();
+    IDirect3DDevice9* device = Device();
+    if (!device ||
+        FAILED(D3DXCreateTextureFromFileW(device, "data/font.png", &instance->fontTexture))) {
+      instance->fontTexture = nullptr;
+      Show("Failed to create default font");
+      PostQuitMessage(0);
+    }
+    if (GraphicsDevice* graphics = GraphicsDevice::Instance()) graphics->AddResourceOwner(instance);
+  }
+  return instance;
+}
+
+GuiRenderer* GuiRenderer::Existing() {
+  return instance;
+}
+
+void GuiRenderer::Destroy() {
+  if (!instance) return;
+  if (GraphicsDevice* graphics = GraphicsDevice::Instance())
+    graphics->RemoveResourceOwner(instance);
+  ReleaseAndClear(instance->fontTexture);
+  ReleaseAndClear(instance->vertexDeclaration);
+  ReleaseAndClear(instance->vertexBuffer);
+  ReleaseAndClear(instance->indexBuffer);
+  ReleaseAndClear(instance->effect);
+  delete instance;
+  instance = nullptr;
+}
+
+void GuiRenderer::CreateDeviceObjects() {
+  IDirect3DDevice9* device = Device();
+  if (!device || FAILED(device->CreateVertexDeclaration(kGuiVertexElements, &vertexDeclaration))) {
+    vertexDeclaration = nullptr;
+    Show("Failed to create vertex declaration");
+  }
+  ID3DXBuffer* errors = nullptr;
+  if (!device || FAILED(D3DXCreateEffectFromFileW(device, "data/gui.fx", nullptr, nullptr, 0,
+                                                  nullptr, &effect, &errors))) {
+    effect = nullptr;
+    if (errors) {
+      std::fprintf(stderr, "%s\n", static_cast<const char*>(errors->GetBufferPointer()));
+    }
+    Show("Failed to create effect gui.fx");
+  }
+  ReleaseAndClear(errors);
+  // The renderer never selects a technique: drawing runs the effect's first, which must be this.
+  technique = effect ? effect->GetTechniqueByName("GUI") : nullptr;
+  if (!technique) Show("No such technique GUI in gui.fx");
+}
+
+void GuiRenderer::QueueQuad(const QuadCommand& quad) {
+  quadQueue.push_back(quad);
+}
+
+void GuiRenderer::QueueMesh(const MeshCommand& mesh) {
+  meshQueue.push_back(mesh);
+}
+
+void GuiRenderer::ReleaseDeviceResources() {
+  ReleaseAndClear(vertexBuffer);
+  ReleaseAndClear(indexBuffer);
+  ReleaseAndClear(vertexDeclaration);
+  ReleaseAndClear(effect);
+  vertexCapacity = 0;
+}
+
+void GuiRenderer::RecreateDeviceResources() {
+  vertexCapacity = 0;
+  CreateDeviceObjects();
+}
+
+bool GuiRenderer::Build() {
+  IDirect3DDevice9* device = Device();
+  std::stable_sort(quadQueue.begin(), quadQueue.end(),
+                   [](const QuadCommand& a, const QuadCommand& b) { return a.z > b.z; });
+  const auto n = std::int32_t(quadQueue.size());
+  if (vertexCapacity < 4 * n) {
+    ReleaseAndClear(vertexBuffer);
+    ReleaseAndClear(indexBuffer);
+    if (FAILED(device->CreateVertexBuffer(UINT(sizeof(GuiVertex) * 4 * n),
+                                          D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT,
+                                          &vertexBuffer, nullptr))) {
+      vertexBuffer = nullptr;
+      Show("Failed to create a vertex buffer");
+      return false;
+    }
+    bool small = 4 * n < 65536;
+    UINT indexBytes = UINT(n) * 6 * (small ? 2 : 4);
+    if (FAILED(device->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY,
+                                         small ? D3DFMT_INDEX16 : D3DFMT_INDEX32, D3DPOOL_DEFAULT,
+                                         &indexBuffer, nullptr))) {
+      indexBuffer = nullptr;
+      Show(small ? "Failed to create a 16bit index buffer"
+                 : "Failed to create a 32bit index buffer");
+      return false;
+    }
+    void* indices = nullptr;
+    if (SUCCEEDED(indexBuffer->Lock(0, 0, &indices, 0))) {
+      for (std::uint32_t k = 0; k < std::uint32_t(n); ++k) {
+        const std::uint32_t pattern[6] = {4 * k, 4 * k + 1, 4 * k + 2, 4 * k, 4 * k + 2, 4 * k + 3};
+        for (int i = 0; i < 6; ++i) {
+          if (small) {
+            static_cast<std::uint16_t*>(indices)[6 * k + i] = std::uint16_t(pattern[i]);
+          } else {
+            static_cast<std::uint32_t*>(indices)[6 * k + i] = pattern[i];
+          }
+        }
+      }
+      indexBuffer->Unlock();
+    }
+    vertexCapacity = 4 * n;
+  }
+
+  void* locked = nullptr;
+  if (FAILED(vertexBuffer->Lock(0, 0, &locked, D3DLOCK_DISCARD))) return false;
+  auto* vertices = static_cast<GuiVertex*>(locked);
+  for (std::uint32_t i = 0; i < std::uint32_t(n); ++i) {
+    const QuadCommand& q = quadQueue[i];
+    if (i == 0 || q.texture != quadQueue[i - 1].texture) batches.push_back({i, q.texture});
+    GuiVertex* v = vertices + 4 * i;
+    v[0] = {q.x, q.y, q.z, q.texLeft, q.texBottom, q.r, q.g, q.b, q.a};
+    v[1] = {q.x, q.y + q.h, q.z, q.texLeft, q.texTop, q.r, q.g, q.b, q.a};
+    v[2] = {q.x + q.w, q.y + q.h, q.z, q.texRight, q.texTop, q.r, q.g, q.b, q.a};
+    v[3] = {q.x + q.w, q.y, q.z, q.texRight, q.texBottom, q.r, q.g, q.b, q.a};
+  }
+  batches.push_back({std::uint32_t(n), quadQueue.back().texture});
+  vertexBuffer->Unlock();
+  vertexStride = sizeof(GuiVertex);
+  return true;
+}
+
+void GuiRenderer::DrawQuads() {
+  IDirect3DDevice9* device = Device();
+  UINT passes = 0;
+  if (!effect || FAILED(effect->Begin(&passes, 0))) return;
+  device->SetVertexDeclaration(vertexDeclaration);
+  device->SetStreamSource(0, vertexBuffer, 0, UINT(vertexStride));
+  device->SetIndices(indexBuffer);
+  for (UINT pass = 0; pass < passes; ++pass) {
+    effect->BeginPass(pass);
+    for (std::size_t b = 0; b + 1 < batches.size(); ++b) {
+      effect->SetTexture("texture_0", batches[b].texture);
+      effect->CommitChanges();
+      UINT quads = batches[b + 1].first - batches[b].first;
+      if (FAILED(device->DrawIndexedPrimitive(primitiveType, 0, 0, UINT(vertexCapacity),
+                                              6 * batches[b].first, 2 * quads))) {
+        Show("Failed to render graphical user interface");
+      }
+    }
+    effect->EndPass();
+  }
+  effect->End();
+}
+
+void GuiRenderer::DrawMeshes() {
+  IDirect3DDevice9* device = Device();
+  device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  for (const MeshCommand& mesh : meshQueue) {
+    device->SetTransform(D3DTS_WORLD, &mesh.world);
+    device->SetTexture(0, mesh.texture);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+    device->SetStreamSource(0, mesh.vertexBuffer, 0, mesh.stride);
+    device->SetFVF(mesh.fvf);
+    if (mesh.texture) {
+      device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, mesh.primitiveCount);
+    } else {
+      // Faces turned away first, then the faces towards the viewer over them.
+      device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+      device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, mesh.primitiveCount);
+      device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+      device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, mesh.primitiveCount);
+    }
+  }
+}
+
+void GuiRenderer::Render() {
+  if (!quadQueue.empty() && Device() && Build()) DrawQuads();
+  quadQueue.clear();
+  batches.clear();
+  if (!meshQueue.empty() && Device()) DrawMeshes();
+  meshQueue.clear();
+}

@@ -1,0 +1,89 @@
+// The batch renderer through which everything on screen is drawn. Scenes queue quads (textured,
+// coloured rectangles in screen coordinates: x −1 left to 1 right, y −1 bottom to 1 top) and
+// meshes (a caller's vertex buffer under a world matrix) during their updates; the frame loop
+// renders both queues once per frame: the quads sorted by depth in one vertex buffer, drawn
+// through data/gui.fx with one draw per texture run, then the meshes with the fixed pipeline.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "graphics/graphics_device.h"
+#include "platform/d3d9/d3d9.h"
+#include "platform/d3dx/d3dx9.h"
+
+// The quad pass's vertex: 36 bytes.
+struct GuiVertex {
+  float x, y, z;
+  float u, v;
+  float r, g, b, a;
+};
+
+struct QuadCommand {
+  float r, g, b, a;            // written into all four vertices; callers fade by lowering a
+  float texLeft, texTop;       // texture coordinate of the top-left corner
+  float texRight, texBottom;   // of the bottom-right corner
+  float x, y;                  // bottom-left corner
+  float w, h;                  // top edge at y + h
+  IDirect3DTexture9* texture;  // not owned; must live until the frame is rendered
+  float z;                     // sort key, greatest drawn first; the z of all four vertices
+};
+
+struct MeshCommand {
+  IDirect3DVertexBuffer9* vertexBuffer;  // not owned; a triangle list from vertex 0
+  std::uint32_t stride;                  // bytes per vertex
+  std::uint32_t primitiveCount;          // triangles
+  std::uint32_t fvf;
+  D3DMATRIX world;
+  IDirect3DTexture9* texture;  // null: drawn two-sided, back faces first, like tinted glass
+};
+
+// One run of quads with the same texture in the sorted queue.
+struct QuadBatch {
+  std::uint32_t first;
+  IDirect3DTexture9* texture;
+};
+
+class GuiRenderer : public DeviceResourceOwner {
+ public:
+  // The renderer; the first call creates it on the graphics device, with the default font.
+  static GuiRenderer* Instance();
+  // The renderer once created, else null.
+  static GuiRenderer* Existing();
+  // Releases the font texture and the device objects and frees the renderer.
+  static void Destroy();
+
+  void QueueQuad(const QuadCommand& quad);
+  void QueueMesh(const MeshCommand& mesh);
+  // Draws and empties both queues; between BeginScene and EndScene.
+  void Render();
+
+  // Around a device reset: the buffers, declaration and effect go, and come back afterwards (the
+  // buffers at the next render that has quads).
+  void ReleaseDeviceResources() override;
+  void RecreateDeviceResources() override;
+
+  const std::vector<QuadCommand>& QueuedQuads() const { return quadQueue; }
+  const std::vector<MeshCommand>& QueuedMeshes() const { return meshQueue; }
+
+  std::int32_t vertexCapacity = 0;  // vertices the buffers hold, 4 a quad
+  std::int32_t vertexStride = 0;
+  IDirect3DVertexBuffer9* vertexBuffer = nullptr;
+  IDirect3DIndexBuffer9* indexBuffer = nullptr;
+  IDirect3DVertexDeclaration9* vertexDeclaration = nullptr;
+  D3DPRIMITIVETYPE primitiveType = D3DPT_TRIANGLELIST;
+  std::vector<QuadCommand> quadQueue;
+  std::vector<MeshCommand> meshQueue;
+  ID3DXEffect* effect = nullptr;
+  D3DXHANDLE technique = nullptr;
+  std::vector<QuadBatch> batches;
+  IDirect3DTexture9* fontTexture = nullptr;
+
+ private:
+  GuiRenderer() = default;
+  void CreateDeviceObjects();
+  // Sorts the queue and fills the buffers; false when they could not be made.
+  bool Build();
+  void DrawQuads();
+  void DrawMeshes();
+};

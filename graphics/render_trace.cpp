@@ -1,0 +1,72 @@
+// Writes the renderer's queues into a trace line.
+#include "graphics/render_trace.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "graphics/gui_renderer.h"
+#include "graphics/shared_textures.h"
+
+namespace {
+
+void TextureName(JsonLine& line, const IDirect3DTexture9* texture) {
+  if (!texture) {
+    line.Null();
+    return;
+  }
+  const SharedTextures& shared = SharedTextures::Get();
+  const GuiRenderer* renderer = GuiRenderer::Existing();
+  if (texture == shared.titleAtlas) {
+    line.String("tit");
+  } else if (texture == shared.cloudRing) {
+    line.String("cloudring");
+  } else if (texture == shared.credits) {
+    line.String("credits");
+  } else if (renderer && texture == renderer->fontTexture) {
+    line.String("font");
+  } else {
+    line.String("other");
+  }
+}
+
+}  // namespace
+
+void TraceQueuedDrawing(JsonLine& line) {
+  const GuiRenderer* renderer = GuiRenderer::Existing();
+  std::vector<QuadCommand> quads;
+  if (renderer) quads = renderer->QueuedQuads();
+  // In the order the renderer will draw them.
+  std::stable_sort(quads.begin(), quads.end(),
+                   [](const QuadCommand& a, const QuadCommand& b) { return a.z > b.z; });
+  line.Key("quads").BeginArray();
+  for (const QuadCommand& q : quads) {
+    line.BeginArray();
+    for (float value :
+         {q.x, q.y, q.w, q.h, q.texLeft, q.texTop, q.texRight, q.texBottom, q.r, q.g, q.b, q.a}) {
+      line.Number(value);
+    }
+    TextureName(line, q.texture);
+    line.Number(q.z);
+    line.EndArray();
+  }
+  line.EndArray();
+
+  line.Key("meshes").BeginArray();
+  if (renderer) {
+    for (const MeshCommand& mesh : renderer->QueuedMeshes()) {
+      line.BeginObject();
+      line.Key("texture");
+      TextureName(line, mesh.texture);
+      line.Key("fvf").Integer(mesh.fvf);
+      line.Key("stride").Integer(mesh.stride);
+      line.Key("primitives").Integer(mesh.primitiveCount);
+      line.Key("world").BeginArray();
+      for (const auto& row : mesh.world.m) {
+        for (float value : row) line.Number(value);
+      }
+      line.EndArray();
+      line.EndObject();
+    }
+  }
+  line.EndArray();
+}
