@@ -1,8 +1,13 @@
 // GlobalInitializationScene: a scene only in form. Its constructor loads everything the show
-// shares and starts the first song; its destructor frees the music. It is never started.
+// shares — the hand cursor, the title atlas, cloud-ring and credits textures, data/disk.cfg and
+// every song — starts the audio output and the first song; its destructor frees the music and
+// stops the output. It is never started, so it is never updated.
 #pragma once
 
+#include <string>
+
 #include "app/scene.h"
+#include "platform/os/win32.h"
 
 class GlobalInitializationScene : public Scene {
  public:
@@ -10,3 +15,8 @@ class GlobalInitializationScene : public Scene {
   ~GlobalInitializationScene() override;
   void Update() override {}
 };
+
+// The module load flags for a music file: 32-bit float mixing, ramping, note reset on position
+// change, no interpolation, stop on a backward jump, and FastTracker 2 style when the name ends in
+// ".XM" exactly, ProTracker 1 style otherwise.
+DWORD ModuleLoadFlags(const std::string& path);
