@@ -106,8 +106,12 @@ void GuiRenderer::RecreateDeviceResources() {
 
 bool GuiRenderer::Build() {
   IDirect3DDevice9* device = Device();
-  std::stable_sort(quadQueue.begin(), quadQueue.end(),
-                   [](const QuadCommand& a, const QuadCommand& b) { return a.z > b.z; });
+  // Every quad of the show has depth 1, so the queue is nearly always in order already; checking
+  // costs one pass where sorting would cost a buffer and n log n comparisons.
+  auto deeperFirst = [](const QuadCommand& a, const QuadCommand& b) { return a.z > b.z; };
+  if (!std::is_sorted(quadQueue.begin(), quadQueue.end(), deeperFirst)) {
+    std::stable_sort(quadQueue.begin(), quadQueue.end(), deeperFirst);
+  }
   const auto n = std::int32_t(quadQueue.size());
   if (vertexCapacity < 4 * n) {
     ReleaseAndClear(vertexBuffer);
