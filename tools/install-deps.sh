@@ -12,6 +12,7 @@ packages=(
   libgl1-mesa-dri libegl-mesa0 libegl1 libgles2 mesa-utils
   xvfb xauth xdotool sox
   python3-pil fonts-dejavu-core
+  python3-numpy vorbis-tools flac openmpt123
 )
 
 missing=()
