@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "platform/bass/channel.h"
+#include "platform/bass/magnitude_fft.h"
 #include "platform/bass/mixer.h"
 #include "platform/bass/offline_output.h"
 #include "platform/bass/output.h"
 #include "platform/bass/source.h"
-#include "platform/bass/spectrum.h"
 #include "platform/bass/wav_writer.h"
 #include "platform/os/platform.h"
 
@@ -30,7 +30,7 @@ struct Engine {
   Mixer mixer;
   std::unique_ptr<WavWriter> offline;
   std::unique_ptr<Output> output;
-  Spectrum spectrum;
+  MagnitudeFft spectrum;
   std::vector<float> offlineBlock;
 };
 

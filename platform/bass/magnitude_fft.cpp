@@ -1,5 +1,5 @@
 // The magnitude spectrum on kissfft's real transform.
-#include "platform/bass/spectrum.h"
+#include "platform/bass/magnitude_fft.h"
 
 #include <kiss_fftr.h>
 
@@ -10,7 +10,7 @@
 
 namespace bass {
 
-struct Spectrum::Fft {
+struct MagnitudeFft::Fft {
   struct Free {
     void operator()(kiss_fftr_cfg config) const { kiss_fftr_free(config); }
   };
@@ -21,16 +21,16 @@ struct Spectrum::Fft {
   kiss_fft_cpx output[kFftFrames / 2 + 1];
 };
 
-Spectrum::Spectrum() : fft_(std::make_unique<Fft>()) {
+MagnitudeFft::MagnitudeFft() : fft_(std::make_unique<Fft>()) {
   // The periodic Hann window: its mean is exactly 1/2, which the scale constant counts on.
   for (size_t i = 0; i < kFftFrames; ++i) {
     fft_->window[i] = float(0.5 - 0.5 * std::cos(2 * std::numbers::pi * double(i) / kFftFrames));
   }
 }
 
-Spectrum::~Spectrum() = default;
+MagnitudeFft::~MagnitudeFft() = default;
 
-void Spectrum::Analyze(const float* mono, float* magnitudes) {
+void MagnitudeFft::Analyze(const float* mono, float* magnitudes) {
   for (size_t i = 0; i < kFftFrames; ++i) fft_->input[i] = mono[i] * fft_->window[i];
   kiss_fftr(fft_->config.get(), fft_->input, fft_->output);
   for (size_t k = 0; k < kFftBins; ++k) {

@@ -1,5 +1,5 @@
 // The 512-point spectrum: where a tone lands and at what magnitude.
-#include "platform/bass/spectrum.h"
+#include "platform/bass/magnitude_fft.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ using bass::kFftBins;
 using bass::kFftFrames;
 
 std::vector<float> Analyze(const std::vector<float>& mono) {
-  bass::Spectrum spectrum;
+  bass::MagnitudeFft spectrum;
   std::vector<float> magnitudes(kFftBins, -1.0f);
   spectrum.Analyze(mono.data(), magnitudes.data());
   return magnitudes;
@@ -27,7 +27,7 @@ std::vector<float> BinTone(double bin, double amplitude) {
   return mono;
 }
 
-TEST(Spectrum, FullScaleSineAtABinCentreReadsHalf) {
+TEST(MagnitudeFft, FullScaleSineAtABinCentreReadsHalf) {
   for (int bin : {3, 40, 128, 254}) {
     std::vector<float> magnitudes = Analyze(BinTone(bin, 1.0));
     for (int k = 0; k < int(kFftBins); ++k) {
@@ -38,19 +38,19 @@ TEST(Spectrum, FullScaleSineAtABinCentreReadsHalf) {
   }
 }
 
-TEST(Spectrum, MagnitudeFollowsAmplitude) {
+TEST(MagnitudeFft, MagnitudeFollowsAmplitude) {
   EXPECT_NEAR(Analyze(BinTone(20, 0.25))[20], 0.125f, 1e-5);
   EXPECT_NEAR(Analyze(BinTone(20, 0.01))[20], 0.005f, 1e-6);
 }
 
-TEST(Spectrum, ConstantLandsInTheLowestBin) {
+TEST(MagnitudeFft, ConstantLandsInTheLowestBin) {
   std::vector<float> magnitudes = Analyze(std::vector<float>(kFftFrames, 0.3f));
   EXPECT_NEAR(magnitudes[0], 0.3f, 1e-5);
   EXPECT_NEAR(magnitudes[1], 0.15f, 1e-5);
   for (size_t k = 2; k < kFftBins; ++k) EXPECT_NEAR(magnitudes[k], 0.0f, 1e-5) << k;
 }
 
-TEST(Spectrum, SilenceIsZeroEverywhere) {
+TEST(MagnitudeFft, SilenceIsZeroEverywhere) {
   for (float m : Analyze(std::vector<float>(kFftFrames, 0.0f))) EXPECT_EQ(m, 0.0f);
 }
 

@@ -10,12 +10,12 @@ namespace bass {
 constexpr size_t kFftFrames = 512;
 constexpr size_t kFftBins = kFftFrames / 2;
 
-class Spectrum {
+class MagnitudeFft {
  public:
-  Spectrum();
-  ~Spectrum();
-  Spectrum(const Spectrum&) = delete;
-  Spectrum& operator=(const Spectrum&) = delete;
+  MagnitudeFft();
+  ~MagnitudeFft();
+  MagnitudeFft(const MagnitudeFft&) = delete;
+  MagnitudeFft& operator=(const MagnitudeFft&) = delete;
 
   // mono: kFftFrames samples, oldest first. magnitudes: kFftBins floats, lowest frequency first.
   void Analyze(const float* mono, float* magnitudes);
