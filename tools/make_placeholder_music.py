@@ -41,6 +41,7 @@ class Song:
     file: str
     bpm: int
     chords: list            # one chord name per bar
+    channels: list = None   # a module's: per channel, the parts it plays; None for a stream
     parts: dict = field(default_factory=dict)  # part name: notes
 
     @property
@@ -162,7 +163,8 @@ def first_light():
         "a pulse lead sings the tune. It is a placeholder, made by our own tools, until the real "
         "songs arrive.",
         "first_light.mod", 125,
-        ["Am", "F", "C", "G"] * 3 + ["Am", "F", "G", "Am"])
+        ["Am", "F", "C", "G"] * 3 + ["Am", "F", "G", "Am"],
+        [("kick", "snare", "hat"), ("bass",), ("chip",), ("lead",)])
     groove = range(15)
     song.add("kick", drum_hits("K.......K.......", groove))
     song.add("snare", drum_hits("....S.......S...", [b for b in groove if b not in (7, 11)]))
@@ -192,7 +194,8 @@ def copper_bars():
         "volume envelopes and a three-voice pad. Its name ends in upper-case XM, so it plays "
         "the FastTracker way. Composed and synthesised by our own tools.",
         "copper_bars.XM", 140,
-        ["Em", "C", "G", "D"] * 4 + ["Em", "Em"])
+        ["Em", "C", "G", "D"] * 4 + ["Em", "Em"],
+        ["kick", "snare", "hat", "bass", "lead", "pad0", "pad1", "pad2"])
     groove = range(16)
     song.add("kick", drum_hits("K.......K.......", groove))
     song.add("kick", drum_hits("K...............", [16]))
@@ -220,7 +223,10 @@ def eight_channel_sunday():
         "bass each play on a left and a right channel at once so they sit in the middle, and "
         "the lead answers itself from the other side, the tracker's own echo.",
         "eight_channel_sunday.mod", 100,
-        ["F", "Dm", "Bb", "C"] * 2 + ["F", "Dm", "Bb", "F"])
+        ["F", "Dm", "Bb", "C"] * 2 + ["F", "Dm", "Bb", "F"],
+        # Amiga panning puts channels 1, 4, 5 and 8 left, the others right.
+        [("kick",), ("kick",), ("snare", "hat"), ("snare", "hat"), ("bass",), ("bass",),
+         ("lead",), ("echo",)])
     groove = range(11)
     song.add("kick", drum_hits("K.......K.....k.", groove))
     song.add("kick", drum_hits("K...............", [11]))
@@ -246,7 +252,8 @@ def night_tram():
         "format under a lower-case name, so it plays the ProTracker way. Bells pick out each "
         "chord while the lead rides the last tram home.",
         "night_tram.xm", 112,
-        ["Dm", "Bb"] + ["Dm", "Bb", "Gm", "A"] * 2 + ["Dm", "Bb", "Dm"])
+        ["Dm", "Bb"] + ["Dm", "Bb", "Gm", "A"] * 2 + ["Dm", "Bb", "Dm"],
+        ["kick", "snare", "hat", "bass", "lead", "bell"])
     groove = range(12)
     song.add("kick", drum_hits("K.......K..K....", groove))
     song.add("kick", drum_hits("K...............", [12]))
@@ -392,16 +399,15 @@ def mod_voices():
     return samples
 
 
-def build_mod(song, channels, fade_rows=12):
-    """The song as a ProTracker module: channels lists, per channel, the parts it plays; where
-    two share a channel and fall on one step, the one named first plays. The song fades out
-    over its last fade_rows rows."""
+def build_mod(song, fade_rows=12):
+    """The song as a ProTracker module. Where two parts share a channel and fall on one step,
+    the one named first plays. The song fades out over its last fade_rows rows."""
     voices = mod_voices()
     rows = song.steps
     if rows % 64:
         raise ValueError(f"{song.title}: a ProTracker song is whole 64-row patterns")
-    grid = [[ModCell() for _ in channels] for _ in range(rows)]
-    for ch, parts in enumerate(channels):
+    grid = [[ModCell() for _ in song.channels] for _ in range(rows)]
+    for ch, parts in enumerate(song.channels):
         events = {}
         for part in parts:
             for note in song.parts[part]:
@@ -429,7 +435,7 @@ def build_mod(song, channels, fade_rows=12):
     fade_out(grid, fade_rows)
     patterns, order = four_bar_patterns(grid)
     samples = [v.sample for v in sorted(voices.values(), key=lambda v: v.number)]
-    return write_mod(song.title[:20], len(channels), samples, patterns, order)
+    return write_mod(song.title[:20], len(song.channels), samples, patterns, order)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -478,13 +484,13 @@ def xm_instruments():
     return instruments, voices
 
 
-def build_xm(song, channels, fade_rows=12):
+def build_xm(song, fade_rows=12):
     """The song as a FastTracker 2 module, one part per channel. The song fades out over its
     last fade_rows rows."""
     instruments, voices = xm_instruments()
     rows = song.steps
-    grid = [[XmCell() for _ in channels] for _ in range(rows)]
-    for ch, part in enumerate(channels):
+    grid = [[XmCell() for _ in song.channels] for _ in range(rows)]
+    for ch, part in enumerate(song.channels):
         voice = voices[voice_of(part)]
         notes = song.parts[part]
         for i, note in enumerate(notes):
@@ -498,7 +504,7 @@ def build_xm(song, channels, fade_rows=12):
                 grid[end][ch].note = XM_KEY_OFF
     fade_out(grid, fade_rows)
     patterns, order = four_bar_patterns(grid)
-    return write_xm(song.title[:20], len(channels), instruments, patterns, order,
+    return write_xm(song.title[:20], len(song.channels), instruments, patterns, order,
                     TRACKER_SPEED, song.bpm)
 
 
@@ -680,10 +686,15 @@ THE REAL SONGS ARRIVE SOON
 """
 
 
-def disk_config(songs):
-    lines = [str(len(songs))]
-    for song, kind in songs:
-        lines += [kind, song.file, song.title, song.info]
+# The disk's songs in play order.
+SONGS = [first_light(), copper_bars(), eight_channel_sunday(), night_tram(), paper_kites(),
+         last_train_home()]
+
+
+def disk_config():
+    lines = [str(len(SONGS))]
+    for song in SONGS:
+        lines += ["mod" if song.channels else "stream", song.file, song.title, song.info]
     return "\n".join(lines) + "\n" + CREDITS
 
 
@@ -693,27 +704,15 @@ def main(argv):
     out = Path(argv[1]) if len(argv) == 2 else Path(__file__).resolve().parent.parent / "data"
     music = out / "music"
     music.mkdir(parents=True, exist_ok=True)
-    songs = [
-        (first_light(), "mod", lambda s: build_mod(s, [("kick", "snare", "hat"), ("bass",),
-                                                       ("chip",), ("lead",)])),
-        (copper_bars(), "mod", lambda s: build_xm(s, ["kick", "snare", "hat", "bass", "lead",
-                                                      "pad0", "pad1", "pad2"])),
-        (eight_channel_sunday(), "mod",
-         lambda s: build_mod(s, [("kick",), ("kick",), ("snare", "hat"), ("snare", "hat"),
-                                 ("bass",), ("bass",), ("lead",), ("echo",)])),
-        (night_tram(), "mod", lambda s: build_xm(s, ["kick", "snare", "hat", "bass", "lead",
-                                                     "bell"])),
-        (paper_kites(), "stream", None),
-        (last_train_home(), "stream", None),
-    ]
-    for song, kind, build in songs:
+    for song in SONGS:
         path = music / song.file
-        if build:
-            path.write_bytes(build(song))
+        if path.suffix == ".mod":
+            path.write_bytes(build_mod(song))
+        elif path.suffix.lower() == ".xm":
+            path.write_bytes(build_xm(song))
         else:
             encode_stream(song, path)
-    (out / "disk.cfg").write_text(disk_config([(s, k) for s, k, _ in songs]), encoding="ascii",
-                                  newline="\n")
+    (out / "disk.cfg").write_text(disk_config(), encoding="ascii", newline="\n")
 
 
 if __name__ == "__main__":
