@@ -16,6 +16,7 @@ struct Options {
   bool noSetup = false;
   std::optional<DisplayMode> mode;  // --mode; implies --no-setup
   bool fullScreen = false;
+  bool listModes = false;  // print the setup dialog's modes and exit
   std::string dataFolder;  // empty: "data" beside the executable, else ./data
   std::optional<std::uint32_t> seed;
   bool batch = false;
@@ -31,7 +32,7 @@ struct Options {
 
 enum class CommandLineResult {
   kRun,      // go on with the options
-  kExit,     // --help or --version was printed
+  kExit,     // print the output and exit: --help, --version, --manual-page
   kInvalid,  // the message says what is wrong
 };
 

@@ -15,6 +15,7 @@
 #include "graphics/render_trace.h"
 #include "platform/bass/offline_output.h"
 #include "platform/os/platform.h"
+#include "platform/ui/gtk_dialog_host.h"
 #include "scenes/scene_chain.h"
 
 namespace fs = std::filesystem;
@@ -26,11 +27,15 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-// "data" beside the executable, else "data" in the working directory.
+// "data" beside the executable, else an installed copy's share/orvell/data, else "data" in the
+// working directory.
 std::string DefaultDataFolder() {
   std::error_code error;
-  fs::path beside = fs::read_symlink("/proc/self/exe", error).parent_path() / "data";
-  if (!error && fs::is_directory(beside, error)) return beside.string();
+  fs::path folder = fs::read_symlink("/proc/self/exe", error).parent_path();
+  if (error) return "data";
+  for (const fs::path& candidate : {folder / "data", folder / ".." / "share" / "orvell" / "data"}) {
+    if (fs::is_directory(candidate, error)) return candidate.lexically_normal().string();
+  }
   return "data";
 }
 
@@ -104,5 +109,6 @@ int main(int argc, char** argv) {
   if (options.durationSeconds) automation.SetPassLimit(PassesForDuration(*options.durationSeconds));
   manager->observer = &automation;
 
-  return COrvellApp(options).InitInstance();
+  ui::GtkDialogHost dialogs;
+  return COrvellApp(options, dialogs).InitInstance();
 }

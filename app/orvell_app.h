@@ -3,14 +3,19 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "platform/ui/dialog.h"
 
 class COrvellApp {
  public:
-  explicit COrvellApp(const Options& options) : options_(options) {}
+  // dialogs shows the setup dialog; it must outlive the object.
+  COrvellApp(const Options& options, ui::DialogHost& dialogs)
+      : options_(options), dialogs_(dialogs) {}
 
-  // Runs the whole program; returns the process exit status.
+  // Runs the whole program; returns the process exit status: 0 after the show or a cancelled
+  // dialog, 1 when the dialog cannot be shown or the show cannot start.
   int InitInstance();
 
  private:
   Options options_;
+  ui::DialogHost& dialogs_;
 };

@@ -10,7 +10,8 @@ packages=(
   libgtk-3-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libgl1-mesa-dri libegl-mesa0 libegl1 libgles2 mesa-utils
-  xvfb xauth xdotool sox
+  xvfb xauth xdotool x11-utils openbox sox
+  dpkg-dev file desktop-file-utils groff-base
   python3-pil fonts-dejavu-core
   python3-numpy vorbis-tools flac openmpt123
 )

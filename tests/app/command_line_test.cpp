@@ -55,8 +55,9 @@ TEST(CommandLineParse, HelpAndVersionPrintAndExit) {
   Options options;
   std::string output;
   EXPECT_EQ(Parse({"--help"}, &options, &output), CommandLineResult::kExit);
-  for (const char* option : {"--no-setup", "--mode", "--fullscreen", "--data", "--seed", "--batch",
-                             "--record", "--record-every", "--duration", "--script", "--trace"}) {
+  for (const char* option :
+       {"--no-setup", "--mode", "--fullscreen", "--list-modes", "--data", "--seed", "--batch",
+        "--record", "--record-every", "--duration", "--script", "--trace", "--manual-page"}) {
     EXPECT_NE(output.find(option), std::string::npos) << option;
   }
   EXPECT_EQ(Parse({"--version"}, &options, &output), CommandLineResult::kExit);
@@ -79,6 +80,49 @@ TEST(CommandLineParse, RefusesWhatItCannotUse) {
     EXPECT_EQ(Parse(args, &options, &output), CommandLineResult::kInvalid) << args[0];
     EXPECT_FALSE(output.empty());
     EXPECT_EQ(output.find('\n'), std::string::npos) << "one line: " << output;
+  }
+}
+
+TEST(CommandLineParse, ListModesIsAnOptionOfItsOwn) {
+  Options options;
+  std::string output;
+  ASSERT_EQ(Parse({"--list-modes"}, &options, &output), CommandLineResult::kRun);
+  EXPECT_TRUE(options.listModes);
+  EXPECT_FALSE(options.SkipSetup());
+}
+
+// The manual page is made from the same option list as --help: every option the help shows is
+// described there, with hyphens escaped for roff.
+TEST(CommandLineParse, ManualPageDescribesEveryOptionOfTheHelp) {
+  Options options;
+  std::string help, page;
+  ASSERT_EQ(Parse({"--help"}, &options, &help), CommandLineResult::kExit);
+  ASSERT_EQ(Parse({"--manual-page"}, &options, &page), CommandLineResult::kExit);
+  EXPECT_EQ(page.rfind(".TH ORVELL 6 ", 0), 0u) << page.substr(0, 40);
+  std::size_t optionsSeen = 0;
+  for (std::size_t at = help.find("\n  --"); at != std::string::npos;
+       at = help.find("\n  --", at + 1)) {
+    std::size_t start = at + 3;
+    std::string name = help.substr(start, help.find_first_of(" \n", start) - start);
+    std::string roff;
+    for (char c : name) roff += c == '-' ? std::string("\\-") : std::string(1, c);
+    EXPECT_NE(page.find(".TP\n\\fB" + roff + "\\fR"), std::string::npos) << name;
+    ++optionsSeen;
+  }
+  EXPECT_GE(optionsSeen, 14u);
+  for (const char* section : {".SH OPTIONS", ".SH EXAMPLES", ".SH FILES"}) {
+    EXPECT_NE(page.find(section), std::string::npos) << section;
+  }
+  EXPECT_NE(page.find("orvell \\-\\-list\\-modes"), std::string::npos);
+  // Running text never starts a line with a dot or quote, which roff would take for a request.
+  const std::vector<std::string> requests = {".TH ", ".SH ", ".TP", ".B ", ".PP", ".RS", ".RE"};
+  for (std::size_t line = 0; line < page.size(); line = page.find('\n', line) + 1) {
+    if (page[line] == '\'') ADD_FAILURE() << page.substr(line, 40);
+    if (page[line] != '.') continue;
+    bool known = false;
+    for (const auto& request : requests)
+      known = known || page.compare(line, request.size(), request) == 0;
+    EXPECT_TRUE(known) << page.substr(line, 40);
   }
 }
 
