@@ -16,6 +16,7 @@
 #include "platform/bass/offline_output.h"
 #include "platform/os/platform.h"
 #include "platform/ui/gtk_dialog_host.h"
+#include "scenes/player/player_trace.h"
 #include "scenes/scene_chain.h"
 
 namespace fs = std::filesystem;
@@ -105,6 +106,7 @@ int main(int argc, char** argv) {
     return Fail(message);
   }
   automation.AddTraceSection(TraceQueuedDrawing);
+  automation.AddTraceSection(TraceAnalyzersAndPlayer);
   if (!script.empty()) automation.SetScript(std::move(script));
   if (options.durationSeconds) automation.SetPassLimit(PassesForDuration(*options.durationSeconds));
   manager->observer = &automation;

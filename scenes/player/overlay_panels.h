@@ -1,0 +1,34 @@
+// The three overlay panels laid over the middle of the player screen — picture, credits with their
+// scrolling text, track list with a clickable row per song — one at a time, faded in, out and
+// into each other by a sixteen-state machine; the keys R and T and the hot areas drive it.
+#pragma once
+
+class OverlayPanels {
+ public:
+  // States: 0 none; 1 picture opening, 2 open, 3 closing; 4 credits opening, 5 open, 6 closing;
+  // 7 credits to picture; 8 picture to credits; 9 track list opening, 10 open, 11 closing;
+  // 12 credits to track list; 13 picture to track list; 14 track list to picture; 15 track list
+  // to credits. Rest states are 0, 2, 5 and 10.
+  static constexpr int kRows = 32;  // the track list's row positions
+
+  // Frame step 9: R, T and the three opening hot areas.
+  void StepControls();
+  // Frame step 11: the panels of the state (after the visualizers), the credits text, the close
+  // hot area or the track list rows, and the transition.
+  void Step(float fade);
+  // Frame step 10's gate: no panel, or the picture or credits panel opening from or closing to
+  // nothing.
+  bool VisualizersRun() const;
+
+  // The track list row of song i: lower-left corner before the aspect correction (x) and after.
+  static float RowX(int i);
+  static float RowY(int i);
+
+  int panelState = 0;
+  float panelTransition = 1.0f;  // t: falls 1 → 0 as a panel comes in, rises as one goes away
+  float creditsScroll = 0.5f;    // 0.5: the start position
+  float creditsScrollSpeed = 0.02f;  // units per second; the scroll offset decreases by it
+
+ private:
+  void CreditsText(float alpha);
+};

@@ -1,0 +1,74 @@
+// Writes the analyzers' runs and the player's state into a trace line.
+#include "scenes/player/player_trace.h"
+
+#include "app/scene_manager.h"
+#include "content/player_state.h"
+#include "content/spectrum_analyzer.h"
+#include "platform/bass/bass.h"
+#include "scenes/player/main_scene.h"
+
+namespace {
+
+constexpr std::size_t kPlayerSceneIndex = 5;
+
+void TraceAnalyzers(JsonLine& line, const SceneManager* manager) {
+  line.Key("analyzers").BeginArray();
+  for (const SpectrumAnalyzer* analyzer : SpectrumAnalyzer::Runs()) {
+    line.BeginObject();
+    line.Key("scene");
+    std::int64_t index = -1;
+    for (std::size_t i = 0; i < manager->scenes.size(); ++i) {
+      if (manager->scenes[i].get() == analyzer->owner) index = std::int64_t(i);
+    }
+    if (index >= 0) {
+      line.Integer(index);
+    } else {
+      line.Null();
+    }
+    line.Key("sampleTime").Number(analyzer->lastSampleTime);
+    line.Key("sampleInterval").Number(analyzer->sampleInterval);
+    line.Key("beats").BeginArray();
+    for (std::uint8_t beat : analyzer->beats) line.Integer(beat);
+    line.EndArray();
+    line.Key("spectrum").BeginArray();
+    for (int bin = 0; bin < 16; ++bin) line.Number(analyzer->spectrum[bin]);
+    line.EndArray();
+    line.EndObject();
+  }
+  line.EndArray();
+  SpectrumAnalyzer::ClearRuns();
+}
+
+}  // namespace
+
+void TraceAnalyzersAndPlayer(JsonLine& line) {
+  const SceneManager* manager = SceneManager::Instance();
+  TraceAnalyzers(line, manager);
+
+  const PlayerState* player = PlayerState::Instance();
+  const MainScene* scene = nullptr;
+  if (manager->scenes.size() > kPlayerSceneIndex) {
+    scene = dynamic_cast<const MainScene*>(manager->scenes[kPlayerSceneIndex].get());
+  }
+  line.Key("player").BeginObject();
+  line.Key("currentSong").Integer(player->currentSong);
+  line.Key("playing").Bool(player->playing);
+  line.Key("volumeStep").Integer(player->volumeStep);
+  if (scene) {
+    line.Key("panelState").Integer(scene->overlayPanels.panelState);
+    line.Key("panelTransition").Number(scene->overlayPanels.panelTransition);
+    line.Key("infoPanelState").Integer(scene->informationPanel.infoPanelState);
+  } else {
+    line.Key("panelState").Null();
+    line.Key("panelTransition").Null();
+    line.Key("infoPanelState").Null();
+  }
+  DWORD volume = BASS_GetVolume();
+  line.Key("volume");
+  if (volume == DWORD(-1)) {
+    line.Null();
+  } else {
+    line.Integer(volume);
+  }
+  line.EndObject();
+}

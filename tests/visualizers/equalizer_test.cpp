@@ -1,0 +1,96 @@
+// The equalizer's cells: truncation of a bin's level to whole cells, the decay by four times the
+// sample interval clamped at zero, the alpha cap by the scene's fade and transition, and the 192
+// quads of every call.
+#include "visualizers/equalizer.h"
+
+#include "tests/graphics/recording_fixture.h"
+
+namespace {
+
+class EqualizerTest : public RecordingDeviceTest {
+ protected:
+  void SetUp() override {
+    RecordingDeviceTest::SetUp();
+    Open();
+    renderer = GuiRenderer::Instance();
+  }
+  const std::vector<QuadCommand>& Call(float sampleInterval = 0.04f, float first = 1.0f,
+                                       float second = 1.0f) {
+    std::uint8_t beats[6] = {};
+    renderer->quadQueue.clear();
+    equalizer.Draw(spectrum, beats, 0.0f, sampleInterval, first, second);
+    return renderer->quadQueue;
+  }
+  int LitCells(int column) const {
+    int lit = 0;
+    for (float cell : equalizer.cells[column]) lit += cell == 1.0f ? 1 : 0;
+    return lit;
+  }
+  GuiRenderer* renderer = nullptr;
+  Equalizer equalizer{nullptr};
+  float spectrum[256] = {};
+};
+
+TEST_F(EqualizerTest, LevelsAreTruncatedToWholeCells) {
+  spectrum[0] = 0.17f;   // 11.9 cells
+  spectrum[1] = 0.172f;  // 12.04
+  spectrum[2] = 5.0f;
+  spectrum[3] = 1.0f / 70.0f * 0.99f;
+  spectrum[4] = 1.0f / 70.0f * 1.01f;
+  spectrum[16] = 1.0f;  // beyond the sixteen columns
+  Call();
+  EXPECT_EQ(LitCells(0), 11);
+  EXPECT_EQ(equalizer.cells[0][11], 0.0f);
+  EXPECT_EQ(LitCells(1), 12);
+  EXPECT_EQ(LitCells(2), 12);
+  EXPECT_EQ(LitCells(3), 0);
+  EXPECT_EQ(LitCells(4), 1);
+  EXPECT_EQ(LitCells(5), 0);
+}
+
+TEST_F(EqualizerTest, DecayIsClampedAtZeroAndCellsAboveTheLevelKeepFading) {
+  spectrum[0] = 1.0f;
+  Call();
+  equalizer.cells[1][0] = 0.1f;
+  spectrum[0] = 0.05f;  // 3 cells
+  Call(0.04f);          // d = 0.16
+  EXPECT_EQ(equalizer.cells[1][0], 0.0f) << "0.1 − 0.16 is clamped, not −0.06";
+  EXPECT_EQ(equalizer.cells[0][2], 1.0f);
+  EXPECT_FLOAT_EQ(equalizer.cells[0][3], 1.0f - 0.16f);
+  EXPECT_FLOAT_EQ(equalizer.cells[0][11], 1.0f - 0.16f);
+}
+
+TEST_F(EqualizerTest, AllCellsAreQueuedWithTheirRowColoursAndCappedAlpha) {
+  spectrum[0] = 1.0f;
+  Call();
+  equalizer.cells[0][11] = 0.3f;
+  spectrum[0] = 0.0f;
+  const auto& quads = Call(0.0f, 0.5f, 1.0f);
+  ASSERT_EQ(quads.size(), 192u);
+  // Column 0's bottom cell first, then upwards, then column 1.
+  EXPECT_FLOAT_EQ(quads[0].x, -0.215f);
+  EXPECT_FLOAT_EQ(quads[0].y, -0.421875f);
+  EXPECT_FLOAT_EQ(quads[0].a, 0.5f);
+  EXPECT_FLOAT_EQ(quads[0].r, 0.62f);
+  EXPECT_FLOAT_EQ(quads[0].g, 0.76f);
+  EXPECT_FLOAT_EQ(quads[11].y, 11 * 0.022f - 0.421875f);
+  EXPECT_FLOAT_EQ(quads[11].a, 0.3f);
+  EXPECT_FLOAT_EQ(quads[11].r, 1.0f);
+  EXPECT_FLOAT_EQ(quads[12].x, 0.053f - 0.215f);
+  EXPECT_FLOAT_EQ(quads[12].a, 0.0f);
+  EXPECT_FLOAT_EQ(quads[191].x, 15 * 0.053f - 0.215f);
+  EXPECT_FLOAT_EQ(quads[191].w, 0.05078125f);
+  EXPECT_FLOAT_EQ(quads[191].h, 0.020833334f);
+  EXPECT_FLOAT_EQ(quads[191].texLeft, 0.6533203125f);
+  EXPECT_FLOAT_EQ(quads[191].texBottom, 0.2353515625f);
+}
+
+TEST_F(EqualizerTest, ALongFirstIntervalClearsEveryCellBeforeTheRise) {
+  equalizer.cells[7][5] = 1.0f;
+  spectrum[3] = 0.03f;  // 2 cells
+  Call(12.5f);
+  EXPECT_EQ(equalizer.cells[7][5], 0.0f);
+  EXPECT_EQ(LitCells(3), 2);
+}
+
+}  // namespace

@@ -1,0 +1,245 @@
+// The glenz cube: its geometry and motion tables, the pulse and phase steps with the wrap to
+// exactly 0, the bytes written to its buffer, the world matrix, the mesh it queues, and its buffer
+// and projection surviving a device reset.
+#include "visualizers/glenz_beat_box.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+#include "platform/d3dx/d3dx9.h"
+#include "tests/graphics/recording_fixture.h"
+
+namespace {
+
+class GlenzBeatBoxTest : public RecordingDeviceTest {
+ protected:
+  void SetUp() override {
+    RecordingDeviceTest::SetUp();
+    Open();
+    renderer = GuiRenderer::Instance();
+    box = std::make_unique<GlenzBeatBox>(nullptr);
+  }
+  void TearDown() override {
+    box.reset();
+    RecordingDeviceTest::TearDown();
+  }
+  void Call(std::initializer_list<int> beatBands = {}) {
+    std::uint8_t beats[6] = {};
+    for (int band : beatBands) beats[band] = 1;
+    float spectrum[256] = {};
+    renderer->meshQueue.clear();
+    box->Draw(spectrum, beats, 0.0f, 0.04f, 1.0f, 1.0f);
+  }
+  // What the buffer holds now.
+  std::vector<GlenzBeatBox::Vertex> Buffer() {
+    auto bytes = d3d9::RecordedBytes(box->vertexBuffer);
+    std::vector<GlenzBeatBox::Vertex> vertices(bytes.size() / sizeof(GlenzBeatBox::Vertex));
+    std::memcpy(vertices.data(), bytes.data(), vertices.size() * sizeof(GlenzBeatBox::Vertex));
+    return vertices;
+  }
+  GuiRenderer* renderer = nullptr;
+  std::unique_ptr<GlenzBeatBox> box;
+};
+
+TEST_F(GlenzBeatBoxTest, TheBoxIsACubeOfTwentyFourTrianglesAroundFaceApexes) {
+  const GlenzBeatBox::Vertex* v = GlenzBeatBox::RestVertices();
+  // Face z = −1: apex (0, 0, −1), first edge (−1, 1) → (1, 1).
+  EXPECT_EQ(v[0].x, 0.0f);
+  EXPECT_EQ(v[0].z, -1.0f);
+  EXPECT_EQ(v[1].x, -1.0f);
+  EXPECT_EQ(v[1].y, 1.0f);
+  EXPECT_EQ(v[2].x, 1.0f);
+  EXPECT_EQ(v[2].y, 1.0f);
+  // Face x = +1, first edge (y, z) (1, −1) → (1, 1).
+  EXPECT_EQ(v[24].x, 1.0f);
+  EXPECT_EQ(v[25].y, 1.0f);
+  EXPECT_EQ(v[25].z, -1.0f);
+  EXPECT_EQ(v[26].x, 1.0f);
+  EXPECT_EQ(v[26].z, 1.0f);
+  // Face z = +1, last edge (x, y) (1, −1) → (1, 1).
+  EXPECT_EQ(v[69].z, 1.0f);
+  EXPECT_EQ(v[70].x, 1.0f);
+  EXPECT_EQ(v[70].y, -1.0f);
+  EXPECT_EQ(v[71].y, 1.0f);
+  for (int face = 0; face < 6; ++face) {
+    for (int t = 0; t < 4; ++t) {
+      D3DCOLOR expected =
+          t % 2 == 0 ? D3DCOLOR_ARGB(191, 124, 135, 132) : D3DCOLOR_ARGB(127, 46, 73, 71);
+      for (int i = 0; i < 3; ++i) EXPECT_EQ(v[face * 12 + t * 3 + i].colour, expected);
+      // Every edge point lies on the cube's surface, every apex at a face centre.
+      const auto& apex = v[face * 12 + t * 3];
+      EXPECT_EQ(std::abs(apex.x) + std::abs(apex.y) + std::abs(apex.z), 1.0f);
+      for (int i = 1; i < 3; ++i) {
+        const auto& p = v[face * 12 + t * 3 + i];
+        EXPECT_EQ(std::abs(p.x) + std::abs(p.y) + std::abs(p.z), 3.0f);
+      }
+    }
+  }
+}
+
+TEST_F(GlenzBeatBoxTest, MotionTablesSpanZeroTo2048AroundTheirCurves) {
+  for (int channel = 0; channel < 6; ++channel) {
+    const std::int32_t* table = GlenzBeatBox::MotionTable(channel);
+    auto [low, high] = std::minmax_element(table, table + 1024);
+    EXPECT_EQ(*low, 0) << channel;
+    EXPECT_EQ(*high, 2048) << channel;
+    EXPECT_EQ(table[0], 1024) << channel;  // every curve is 0 at θ = 0
+  }
+  // x: sin 3θ − sin θ, whose largest magnitude over the table is G; entry 100 by the formula.
+  double g = 0;
+  for (int i = 0; i < 1024; ++i) {
+    double theta = 2 * std::numbers::pi * i / 1024;
+    g = std::max(g, std::abs(std::sin(3 * theta) - std::sin(theta)));
+  }
+  double theta = 2 * std::numbers::pi * 100 / 1024;
+  EXPECT_EQ(GlenzBeatBox::MotionTable(0)[100],
+            std::lround(1024 + 1024 * (std::sin(3 * theta) - std::sin(theta)) / g));
+}
+
+TEST_F(GlenzBeatBoxTest, ConstructionMakesTheBufferAndTheProjection) {
+  box.reset();
+  Log().ClearCalls();
+  box = std::make_unique<GlenzBeatBox>(nullptr);
+  auto creates = Log().CallsNamed("CreateVertexBuffer");
+  ASSERT_EQ(creates.size(), 1u);
+  EXPECT_EQ(creates[0]->numbers[0], 1152.0);
+  EXPECT_EQ(creates[0]->numbers[1], double(D3DUSAGE_DYNAMIC));
+  EXPECT_EQ(creates[0]->numbers[2], 0x42);
+  EXPECT_EQ(creates[0]->numbers[3], double(D3DPOOL_DEFAULT));
+  auto transforms = Log().CallsNamed("SetTransform");
+  ASSERT_EQ(transforms.size(), 1u);
+  EXPECT_EQ(transforms[0]->numbers[0], double(D3DTS_PROJECTION));
+  D3DXMATRIX expected;
+  D3DXMatrixPerspectiveFovLH(&expected, 0.7853982f, 1024.0f / 768.0f, 2.0f, 100.0f);
+  EXPECT_EQ(std::memcmp(&*transforms[0]->matrix, &expected, sizeof expected), 0);
+}
+
+TEST_F(GlenzBeatBoxTest, ABeatPushesItsFaceOutAndTheHeightFallsByAFifthPerCall) {
+  Call({2});
+  EXPECT_EQ(box->pulses[2], 2.0f);
+  EXPECT_EQ(box->phases[2], 2.0f) << "1 + 2 · 0.5";
+  EXPECT_EQ(box->phases[0], 1.0f);
+  EXPECT_EQ(box->phases[3], 0.25f);
+  auto vertices = Buffer();
+  ASSERT_EQ(vertices.size(), 72u);
+  for (int t = 0; t < 4; ++t) EXPECT_EQ(vertices[24 + t * 3].x, 3.0f) << "apex of face x = +1";
+  EXPECT_EQ(vertices[0].z, -1.0f) << "other faces stay flat";
+
+  float height = 2.0f, phase = 2.0f;
+  for (int call = 0; call < 9; ++call) {
+    Call();
+    height -= 0.2f;
+    phase += height * 0.5f + 1.0f;
+    EXPECT_FLOAT_EQ(box->pulses[2], height) << call;
+    EXPECT_FLOAT_EQ(box->phases[2], phase) << call;
+    EXPECT_FLOAT_EQ(Buffer()[24].x, 1.0f + height) << call;
+  }
+  // Ten calls after the beat the pulse has run out (a float rest of 0.2 steps may leave it a hair
+  // either side of zero for one call); the next call holds it at 0.
+  Call();
+  EXPECT_NEAR(box->pulses[2], 0.0f, 1e-5);
+  Call();
+  EXPECT_EQ(box->pulses[2], 0.0f);
+}
+
+TEST_F(GlenzBeatBoxTest, RotationPhasesMoveAQuarterPlusAnEighthOfThePulse) {
+  Call({4});
+  EXPECT_EQ(box->phases[4], 0.25f + 2.0f * 0.125f);
+  EXPECT_EQ(Buffer()[48].x, -3.0f) << "apex of face x = −1";
+  Call({0, 5});
+  EXPECT_EQ(Buffer()[0].z, -3.0f);
+  EXPECT_EQ(Buffer()[60].z, 3.0f);
+  EXPECT_EQ(Buffer()[12].y, 1.0f);
+}
+
+TEST_F(GlenzBeatBoxTest, APhasePastTheTableWrapsToExactlyZero) {
+  box->phases[0] = 1023.5f;
+  box->phases[5] = 1023.875f;
+  Call();
+  EXPECT_EQ(box->phases[0], 0.0f);
+  EXPECT_EQ(box->phases[5], 0.0f);
+  box->phases[1] = 1022.5f;
+  Call();
+  EXPECT_EQ(box->phases[1], 1023.5f);
+}
+
+TEST_F(GlenzBeatBoxTest, TheWorldTurnsTheBoxPushesItAwayAndLetsItWander) {
+  box->phases[0] = 99;   // entries at index 100 after the step
+  box->phases[1] = 199;
+  box->phases[2] = 299;
+  box->phases[3] = 9.75f;  // 10
+  box->phases[4] = 19.75f;
+  box->phases[5] = 29.75f;
+  Call();
+  auto entry = [](int channel, int i) { return float(GlenzBeatBox::MotionTable(channel)[i]) / 2048.0f; };
+  float x = entry(0, 100) * 40 - 20, y = entry(1, 200) * 13 - 3, z = entry(2, 300) * 25 - 5;
+  float yaw = entry(4, 10) * 360 * 0.017453292f, pitch = entry(3, 20) * 360 * 0.017453292f,
+        roll = entry(5, 30) * 360 * 0.017453292f;
+  D3DXMATRIX r, p, t;
+  D3DXMatrixRotationYawPitchRoll(&r, yaw, pitch, roll);
+  D3DXMatrixTranslation(&p, 0, 0, 50);
+  D3DXMatrixTranslation(&t, x, y, z);
+  D3DXMATRIX expected = r * p * t;
+  ASSERT_EQ(renderer->meshQueue.size(), 1u);
+  const MeshCommand& mesh = renderer->meshQueue[0];
+  for (int i = 0; i < 4; ++i) {
+    for (int j = 0; j < 4; ++j) EXPECT_FLOAT_EQ(mesh.world.m[i][j], expected.m[i][j]) << i << j;
+  }
+  EXPECT_FLOAT_EQ(mesh.world._41, x);
+  EXPECT_FLOAT_EQ(mesh.world._43, 50 + z);
+  EXPECT_EQ(mesh.vertexBuffer, box->vertexBuffer);
+  EXPECT_EQ(mesh.stride, 16u);
+  EXPECT_EQ(mesh.primitiveCount, 24u);
+  EXPECT_EQ(mesh.fvf, 0x42u);
+  EXPECT_EQ(mesh.texture, nullptr);
+}
+
+TEST_F(GlenzBeatBoxTest, WithoutBeatsThePositionStaysInsideItsRange) {
+  for (int call = 0; call < 1100; ++call) {
+    Call();
+    const D3DMATRIX& world = renderer->meshQueue.at(0).world;
+    ASSERT_GE(world._41, -20.0f);
+    ASSERT_LE(world._41, 20.0f);
+    ASSERT_GE(world._42, -3.0f);
+    ASSERT_LE(world._42, 10.0f);
+    ASSERT_GE(world._43, 45.0f);
+    ASSERT_LE(world._43, 70.0f);
+  }
+  EXPECT_EQ(Buffer()[0].z, -1.0f);
+}
+
+TEST_F(GlenzBeatBoxTest, BufferAndProjectionSurviveADeviceReset) {
+  GraphicsDevice* device = GraphicsDevice::Instance();
+  Log().LoseDevice();
+  Log().MakeResettable();
+  Log().ClearCalls();
+  EXPECT_EQ(device->ResetDevice(), D3D_OK) << "every default-pool buffer was released first";
+  EXPECT_NE(box->vertexBuffer, nullptr);
+  auto transforms = Log().CallsNamed("SetTransform");
+  ASSERT_FALSE(transforms.empty());
+  EXPECT_EQ(transforms.back()->numbers[0], double(D3DTS_PROJECTION));
+  Call({1});
+  EXPECT_EQ(Buffer()[12].y, 3.0f);
+  ASSERT_EQ(renderer->meshQueue.size(), 1u);
+}
+
+TEST_F(GlenzBeatBoxTest, ADestroyedBoxNoLongerTakesPartInResets) {
+  box.reset();
+  Log().LoseDevice();
+  Log().MakeResettable();
+  Log().ClearCalls();
+  EXPECT_EQ(GraphicsDevice::Instance()->ResetDevice(), D3D_OK);
+  EXPECT_EQ(Log().Count("CreateVertexBuffer"), 0u) << "only the renderer's, made at its next render";
+}
+
+TEST(GlenzBeatBoxWithoutDevice, DrawsNothingAndDoesNotFail) {
+  GlenzBeatBox box(nullptr);
+  std::uint8_t beats[6] = {1, 0, 0, 0, 0, 0};
+  box.Draw(nullptr, beats, 0, 0, 0, 0);
+  EXPECT_EQ(box.vertexBuffer, nullptr);
+  EXPECT_EQ(box.pulses[0], 2.0f);
+}
+
+}  // namespace
