@@ -7,10 +7,30 @@
 #include "graphics/graphics_device.h"
 #include "platform/os/win32.h"
 
+float TimelineSeconds() {
+  return FrameTimer::Instance()->totalSeconds;
+}
+
 float AspectFactor() {
   const GraphicsDevice* device = GraphicsDevice::Instance();
   if (!device || device->height == 0) return 1.0f;
   return float(device->width) / (float(device->height) / 768.0f) / 1024.0f;
+}
+
+void DrawLayoutQuad(float x, float y, float w, float h, const TexRect& picture, float alpha) {
+  float k = AspectFactor();
+  DrawAtlasQuadTinted(x / k, y, w / k, h, picture.left, picture.top, picture.right, picture.bottom,
+                      1.0f, 1.0f, 1.0f, alpha);
+}
+
+void DrawBackground(float alpha) {
+  const TexRect& strip = kBackgroundStrip;
+  DrawAtlasQuadTinted(-1.0f, -1.0f, 2.0f, 2.0f, strip.left, strip.top, strip.right, strip.bottom,
+                      1.0f, 1.0f, 1.0f, alpha);
+}
+
+void DrawClosingPicture(float alpha) {
+  DrawLayoutQuad(-0.6f, -0.5f, 1.171875f, 1.0286459f, kClosingPicture, alpha);
 }
 
 bool SkipKeyReleased() {
@@ -19,7 +39,7 @@ bool SkipKeyReleased() {
 }
 
 void CueTest(const FadingScene& scene, float cueSeconds, std::uint32_t successor) {
-  if (!scene.fadingOut && scene.active && FrameTimer::Instance()->totalSeconds > cueSeconds) {
+  if (!scene.fadingOut && scene.active && TimelineSeconds() > cueSeconds) {
     SceneManager::Instance()->GoTo(successor);
   } else if (SkipKeyReleased()) {
     SceneManager::Instance()->GoTo(kMainSceneIndex);
