@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 PRESET ?= release
 BUILD := build/$(PRESET)
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench package clean
 
 all: build
 	@ln -sf $(PRESET)/orvell build/orvell
@@ -25,6 +25,10 @@ test: all
 
 bench: all
 	bench/run.sh $(BUILD)
+
+# The Debian package of the program, its disk, menu entry, icons and manual page, in $(BUILD).
+package: build
+	@cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf build

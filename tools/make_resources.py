@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the program's own resources (icon, setup-dialog logo, hand cursor) into resources/."""
+"""Draws the program's own resources (icon, setup-dialog logo, hand cursor) into resources/, and the
+larger icons a desktop shows for the installed program."""
 import math
 import os
 import sys
@@ -91,6 +92,8 @@ def main():
     os.makedirs(OUT, exist_ok=True)
     write_png(os.path.join(OUT, "icon-32.png"), 32, 32, ring_icon(32))
     write_png(os.path.join(OUT, "icon-16.png"), 16, 16, ring_icon(16))
+    for size in (48, 256):
+        write_png(os.path.join(OUT, "icon-%d.png" % size), size, size, ring_icon(size))
     write_png(os.path.join(OUT, "setup-logo.png"), 114, 64, setup_logo(114, 64))
     write_png(os.path.join(OUT, "hand-cursor.png"), 32, 32, hand_cursor())
 
