@@ -61,6 +61,8 @@ SpriteRotoZoom::SpriteRotoZoom(Scene* owner)
     : Visualizer(owner), sprite_(sizeof(SpriteVertex) * 6, kSpriteFvf) {
   order[0] = kTitlePicture;
   std::srand(unsigned(os::CalendarTime()));
+  // Each draw is kept unless that credit is placed already, so the order follows the seeded
+  // generator draw for draw.
   for (int filled = 1; filled < kSteps;) {
     int r = std::rand() % (kSteps - 1);
     if (std::find(order, order + filled, r) == order + filled) order[filled++] = r;

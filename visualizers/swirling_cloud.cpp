@@ -61,6 +61,7 @@ void SwirlingCloud::Draw(const float*, const std::uint8_t*, float, float, float 
     if (angles[i] >= 360.0f) angles[i] = 0.0f;
   }
 
+  // Opacity 1 − fade as a byte, truncated: a half-faded scene lies under 127, not 128.
   D3DCOLOR black = D3DCOLOR(int((1.0f - first) * 255.0f)) << 24;
   VeilVertex veil[6];
   for (int v = 0; v < 6; ++v) veil[v] = {kSquare[v].x, kSquare[v].y, 0.0f, black};
