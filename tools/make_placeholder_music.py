@@ -566,7 +566,9 @@ STREAM_PEAK = 0.6
 
 def render_stream(song, rate, tail_seconds=1.6):
     """The song mixed to stereo at rate, its peak at 1."""
-    start_of = lambda step: step * rate * 15 // song.bpm  # exact: no rounding drifts
+    def start_of(step):
+        return step * rate * 15 // song.bpm  # in whole samples, exactly: no rounding drifts
+
     total = start_of(song.steps) + int(tail_seconds * rate)
     mix = np.zeros((2, total))
     lead = np.zeros(total)
@@ -635,9 +637,9 @@ def encode_stream(song, path):
             command = ["oggenc", "--quiet", "--serial", "1", "--quality", "4",
                        "--title", song.title, "--artist", "Orvell", "--output", str(path), str(wav)]
         elif path.suffix == ".flac":
-            # Losslessly, this music takes 100 kB a second in stereo at 44.1 kHz and still 55 in
-            # stereo at 22.05 kHz; in mono at 22.05 kHz it takes 30, so a song fits in 1 MB. The
-            # player turns it into stereo and resamples it as it plays.
+            # Losslessly, this music takes about 100 kB a second in stereo at 44.1 kHz and still
+            # 58 in stereo at 22.05 kHz; in mono at 22.05 kHz it takes 31, so a song fits in 1 MB.
+            # The player turns it into stereo and resamples it as it plays.
             stereo = render_stream(song, 22050)
             write_wav(wav, synth.normalized(0.5 * (stereo[:1] + stereo[1:])), 22050, STREAM_PEAK)
             command = ["flac", "--silent", "--force", "--compression-level-8",
