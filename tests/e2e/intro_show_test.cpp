@@ -35,7 +35,7 @@ std::map<int, int> FirstActivePasses(const std::vector<std::string>& lines) {
 TEST(IntroShow, WithoutInputEveryCueHandsOverInTheFirstPassAfterIt) {
   std::string out = FreshFolder("show");
   ProgramRun run =
-      RunOrvell({"--record", out, "--duration", "82", "--mode", "320x240", "--record-every", "1000",
+      RunOrvell({"--record", out, "--duration", "82", "--mode", "160x120", "--record-every", "1000",
                  "--seed", "7", "--trace", out + "/trace.jsonl"});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   auto lines = ReadLines(out + "/trace.jsonl");
@@ -75,7 +75,7 @@ TEST(IntroShow, SpaceAtFiveSecondsReachesThePlayerAtOnce) {
     script << "5.0 key press SPACE\n";
   }
   ProgramRun run =
-      RunOrvell({"--record", out, "--duration", "8", "--mode", "320x240", "--record-every", "1000",
+      RunOrvell({"--record", out, "--duration", "8", "--mode", "160x120", "--record-every", "1000",
                  "--script", out + "/input.txt", "--trace", out + "/trace.jsonl"});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   auto lines = ReadLines(out + "/trace.jsonl");
