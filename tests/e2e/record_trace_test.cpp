@@ -10,9 +10,9 @@ namespace {
 
 TEST(RecordTrace, ThreeSecondsGiveOneHundredFiftyPassesOnTheVirtualClock) {
   std::string out = FreshFolder("record");
-  ProgramRun run =
-      RunOrvell({"--record", out, "--duration", "3", "--no-setup", "--trace", out + "/trace.jsonl"},
-                "env -u DISPLAY -u WAYLAND_DISPLAY");
+  ProgramRun run = RunOrvell({"--record", out, "--duration", "3", "--no-setup", "--trace",
+                              out + "/trace.jsonl", "--mode", "160x120"},
+                             "env -u DISPLAY -u WAYLAND_DISPLAY");
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   auto lines = ReadLines(out + "/trace.jsonl");
   ASSERT_EQ(lines.size(), 150u);
@@ -34,8 +34,8 @@ TEST(RecordTrace, SpaceDuringTheLogoHandsStraightToThePlayer) {
     std::ofstream script(out + "/input.txt");
     script << "# skip the intro\n1.0 key press SPACE\n";
   }
-  ProgramRun run = RunOrvell({"--record", out, "--duration", "4", "--script", out + "/input.txt",
-                              "--trace", out + "/trace.jsonl"});
+  ProgramRun run = RunOrvell({"--record", out, "--duration", "4", "--mode", "160x120", "--script",
+                              out + "/input.txt", "--trace", out + "/trace.jsonl"});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   auto lines = ReadLines(out + "/trace.jsonl");
   ASSERT_EQ(lines.size(), 200u);
@@ -64,8 +64,8 @@ TEST(RecordTrace, EscapeOnThePlayerEndsTheShowByItself) {
     std::ofstream script(out + "/input.txt");
     script << "0.5 key press ESCAPE\n2.0 key press ESCAPE\n";
   }
-  ProgramRun run = RunOrvell({"--record", out, "--duration", "60", "--script", out + "/input.txt",
-                              "--trace", out + "/trace.jsonl"});
+  ProgramRun run = RunOrvell({"--record", out, "--duration", "60", "--mode", "160x120", "--script",
+                              out + "/input.txt", "--trace", out + "/trace.jsonl"});
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   auto lines = ReadLines(out + "/trace.jsonl");
   // The player starts at pass 27, is left at once by its second Escape and fades for a second.

@@ -15,8 +15,15 @@ namespace {
 
 std::string Quote(const std::string& word) {
   std::string quoted = "'";
-  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
+  for (char c : word) {
+    if (c == '\'') {
+      quoted.append("'\\''");
+    } else {
+      quoted.push_back(c);
+    }
+  }
+  quoted.push_back('\'');
+  return quoted;
 }
 
 std::string ReadFile(const std::string& path) {
@@ -31,14 +38,17 @@ std::string ReadFile(const std::string& path) {
 ProgramRun RunOrvell(const std::vector<std::string>& arguments, const std::string& environment,
                      int timeoutSeconds) {
   std::string folder = FreshFolder("run-output");
-  std::string command =
-      environment + " timeout " + std::to_string(timeoutSeconds) + " " + Quote(ORVELL_EXECUTABLE);
-  for (const auto& argument : arguments) command += " " + Quote(argument);
+  // Built by appending: GCC 12 at -O3 warns falsely about `" " + string` here.
+  std::string command = environment;
+  command.append(" timeout ").append(std::to_string(timeoutSeconds));
+  command.append(" ").append(Quote(ORVELL_EXECUTABLE));
+  for (const auto& argument : arguments) command.append(" ").append(Quote(argument));
   // The repository's disk, unless the test names one; the tests run far from it.
   if (std::find(arguments.begin(), arguments.end(), "--data") == arguments.end()) {
-    command += " --data " + Quote(std::string(ORVELL_SOURCE_DIR) + "/data");
+    command.append(" --data ").append(Quote(std::string(ORVELL_SOURCE_DIR) + "/data"));
   }
-  command += " >" + Quote(folder + "/out") + " 2>" + Quote(folder + "/err") + " </dev/null";
+  command.append(" >").append(Quote(folder + "/out"));
+  command.append(" 2>").append(Quote(folder + "/err")).append(" </dev/null");
   int status = std::system(command.c_str());
   ProgramRun run;
   run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
