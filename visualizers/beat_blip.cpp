@@ -11,7 +11,7 @@ namespace {
 // Lower-left corners by band, before the aspect correction.
 constexpr float kSpotX[6] = {-0.73f, 0.2f, -0.3f, 0.42f, -0.73f, -0.8125f};
 constexpr float kSpotY[6] = {-0.4f, -0.59f, 0.7f, -0.11f, -0.75f, 0.465f};
-constexpr float kSpotWidth = 0.12109375f;  // 62/512
+constexpr float kSpotWidth = 0.12109375f;   // 62/512
 constexpr float kSpotHeight = 0.16145834f;  // 62/384
 // Texels 1248, 367, 62 × 62 of the title atlas.
 constexpr TexRect kSpot{0.609375f, 0.3583984375f, 0.6396484375f, 0.4189453125f};

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr float kCellWidth = 0.05078125f;   // 26/512
+constexpr float kCellWidth = 0.05078125f;    // 26/512
 constexpr float kCellHeight = 0.020833334f;  // 8/384
 constexpr float kColumnPitch = 0.053f;
 constexpr float kRowPitch = 0.022f;

@@ -22,9 +22,9 @@ constexpr float kDegreesToRadians = 0.017453292f;
 
 // A face: where its (a, b) plane coordinates go in 3-D, its apex's axis and side, and its edges.
 struct Face {
-  int axis;    // the axis the face is perpendicular to: 0 x, 1 y, 2 z
-  float side;  // −1 or +1
-  int axisA, axisB;  // the 3-D axes of the plane coordinates a and b
+  int axis;           // the axis the face is perpendicular to: 0 x, 1 y, 2 z
+  float side;         // −1 or +1
+  int axisA, axisB;   // the 3-D axes of the plane coordinates a and b
   float edges[4][4];  // a0, b0 → a1, b1
 };
 
@@ -80,7 +80,8 @@ Table BuildTable(int m, double sm, int n, double sn) {
   }
   Table table{};
   for (int i = 0; i < GlenzBeatBox::kTableSize; ++i) {
-    table[std::size_t(i)] = std::int32_t(std::lround(1024.0 + 1024.0 * g[std::size_t(i)] / largest));
+    table[std::size_t(i)] =
+        std::int32_t(std::lround(1024.0 + 1024.0 * g[std::size_t(i)] / largest));
   }
   return table;
 }
@@ -88,9 +89,9 @@ Table BuildTable(int m, double sm, int n, double sn) {
 // x: sin 3θ − sin θ; y: sin θ + sin 3θ; z: sin 3θ + sin 5θ; pitch: sin 5θ − sin 3θ;
 // yaw: sin 9θ − sin 7θ; roll: sin 7θ + sin 9θ.
 const std::array<Table, 6>& Tables() {
-  static const std::array<Table, 6> tables = {
-      BuildTable(3, 1, 1, -1), BuildTable(1, 1, 3, 1), BuildTable(3, 1, 5, 1),
-      BuildTable(5, 1, 3, -1), BuildTable(9, 1, 7, -1), BuildTable(7, 1, 9, 1)};
+  static const std::array<Table, 6> tables = {BuildTable(3, 1, 1, -1), BuildTable(1, 1, 3, 1),
+                                              BuildTable(3, 1, 5, 1),  BuildTable(5, 1, 3, -1),
+                                              BuildTable(9, 1, 7, -1), BuildTable(7, 1, 9, 1)};
   return tables;
 }
 

@@ -13,7 +13,7 @@ class GlenzBeatBox : public Visualizer, public DeviceResourceOwner {
  public:
   static constexpr int kVertices = 72;  // 6 faces × 4 triangles × 3
   static constexpr int kTableSize = 1024;
-  static constexpr std::uint32_t kVertexBytes = 16;  // x, y, z floats, ARGB colour
+  static constexpr std::uint32_t kVertexBytes = 16;                   // x, y, z floats, ARGB colour
   static constexpr std::uint32_t kFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;  // 0x42
 
   struct Vertex {
@@ -42,8 +42,8 @@ class GlenzBeatBox : public Visualizer, public DeviceResourceOwner {
 
   float pulses[6] = {};  // how far each band's apex is pushed out, 0 to 2
   float phases[6] = {};  // indices into the motion tables: x, y, z, yaw, pitch, roll; [0, 1024)
-  Vertex vertices[kVertices];      // as last written to the buffer
-  D3DMATRIX world{};               // as last queued
+  Vertex vertices[kVertices];  // as last written to the buffer
+  D3DMATRIX world{};           // as last queued
   IDirect3DVertexBuffer9* vertexBuffer = nullptr;
 
  private:

@@ -14,7 +14,7 @@ class InformationPanel {
   // toggle; fade is the scene's alpha.
   void Step(float fade);
 
-  int infoPanelState = 1;  // 0 closed (the tab shows), 1 open or opening, 2 closing
+  int infoPanelState = 1;                 // 0 closed (the tab shows), 1 open or opening, 2 closing
   float infoPanelOffset = kClosedOffset;  // the roll: closed −0.1884765625, open 0
 };
 

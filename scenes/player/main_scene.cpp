@@ -77,5 +77,5 @@ void MainScene::Update() {
 
   const PlayerState* player = PlayerState::Instance();
   SetCursor(ImageButtonState::Get().cursorOverButton ? player->handCursor
-                                                      : LoadCursorW(nullptr, IDC_ARROW));
+                                                     : LoadCursorW(nullptr, IDC_ARROW));
 }

@@ -22,8 +22,8 @@ class MainScene : public FadingScene {
   // One frame of the player screen, steps 1 to 15.
   void Update() override;
 
-  bool quitting = false;           // Escape was released; the fade-out also lowers the volume
-  std::uint32_t savedVolume = 0;   // the output volume when quitting began, restored at the end
+  bool quitting = false;          // Escape was released; the fade-out also lowers the volume
+  std::uint32_t savedVolume = 0;  // the output volume when quitting began, restored at the end
   std::unique_ptr<SpectrumAnalyzer> analyzer;
   InformationPanel informationPanel;
   TitleLine titleLine;

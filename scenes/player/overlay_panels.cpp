@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kKeyR = 'R';
 constexpr int kKeyT = 'T';
-constexpr float kCreditsKeyRate = 0.2f;  // speed change per second while held
+constexpr float kCreditsKeyRate = 0.2f;         // speed change per second while held
 constexpr float kCreditsHeightScale = 1.9105f;  // from the measured size 0.033 to the shown 0.05
 
 enum class Panel { kPicture, kCredits, kTrackList };

@@ -25,8 +25,8 @@ class OverlayPanels {
   static float RowY(int i);
 
   int panelState = 0;
-  float panelTransition = 1.0f;  // t: falls 1 → 0 as a panel comes in, rises as one goes away
-  float creditsScroll = 0.5f;    // 0.5: the start position
+  float panelTransition = 1.0f;      // t: falls 1 → 0 as a panel comes in, rises as one goes away
+  float creditsScroll = 0.5f;        // 0.5: the start position
   float creditsScrollSpeed = 0.02f;  // units per second; the scroll offset decreases by it
 
  private:

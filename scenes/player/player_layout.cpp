@@ -35,8 +35,7 @@ bool PictureButton(std::int32_t id, float x, float y, float w, float h, const Te
 
 bool HotArea(std::int32_t id, float x, float y, float w, float h) {
   if (!CanDraw()) return false;
-  return ImageButton(id, x, y, w, h, 1.0f, 1.0f, 1.0f, 1.0f, kClearTexel, kClearTexel,
-                     kClearTexel);
+  return ImageButton(id, x, y, w, h, 1.0f, 1.0f, 1.0f, 1.0f, kClearTexel, kClearTexel, kClearTexel);
 }
 
 void DrawPlayerTextLine(std::string_view text, float size, float x, float y, float alpha) {

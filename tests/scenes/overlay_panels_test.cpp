@@ -69,10 +69,10 @@ struct Opening {
 };
 
 TEST_F(OverlayPanelsTest, OpeningHotAreasActOnlyInTheRestStatesOfOtherPanels) {
-  const std::vector<Opening> cases = {
-      {0, kCreditsX, 4},  {10, kCreditsX, 15}, {2, kCreditsX, 8},   {5, kCreditsX, -1},
-      {0, kPictureX, 1},  {10, kPictureX, 14}, {5, kPictureX, 7},   {2, kPictureX, -1},
-      {0, kTracksX, 9},   {2, kTracksX, 13},   {5, kTracksX, 12},   {10, kTracksX, -1}};
+  const std::vector<Opening> cases = {{0, kCreditsX, 4},  {10, kCreditsX, 15}, {2, kCreditsX, 8},
+                                      {5, kCreditsX, -1}, {0, kPictureX, 1},   {10, kPictureX, 14},
+                                      {5, kPictureX, 7},  {2, kPictureX, -1},  {0, kTracksX, 9},
+                                      {2, kTracksX, 13},  {5, kTracksX, 12},   {10, kTracksX, -1}};
   for (const Opening& c : cases) {
     Rest(c.from);
     Click(c.x, kOpenY);

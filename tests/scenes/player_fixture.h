@@ -31,8 +31,12 @@ namespace player_test {
 namespace fs = std::filesystem;
 
 // Screen coordinates to window pixels at 1024 × 768.
-inline int PixelX(float x) { return int((x + 1.0f) * 512.0f); }
-inline int PixelY(float y) { return int((1.0f - y) * 384.0f); }
+inline int PixelX(float x) {
+  return int((x + 1.0f) * 512.0f);
+}
+inline int PixelY(float y) {
+  return int((1.0f - y) * 384.0f);
+}
 
 class PlayerScreenTest : public ::testing::Test {
  protected:

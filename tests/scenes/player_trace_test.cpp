@@ -20,7 +20,8 @@ class PlayerTraceTest : public PlayerScreenTest {
  protected:
   void TearDown() override {
     SceneManager* manager = SceneManager::Instance();
-    if (manager->scenes.size() > 5) scene_.reset(static_cast<MainScene*>(manager->scenes[5].release()));
+    if (manager->scenes.size() > 5)
+      scene_.reset(static_cast<MainScene*>(manager->scenes[5].release()));
     manager->scenes.clear();
     SpectrumAnalyzer::ClearRuns();
     PlayerScreenTest::TearDown();
@@ -32,9 +33,7 @@ class PlayerTraceTest : public PlayerScreenTest {
     for (int i = 0; i < 5; ++i) manager->scenes.push_back(std::make_unique<NoScene>());
     manager->scenes.push_back(std::unique_ptr<Scene>(scene_.release()));
   }
-  MainScene* Scene5() {
-    return static_cast<MainScene*>(SceneManager::Instance()->scenes[5].get());
-  }
+  MainScene* Scene5() { return static_cast<MainScene*>(SceneManager::Instance()->scenes[5].get()); }
   std::string Trace() {
     JsonLine line;
     line.BeginObject();

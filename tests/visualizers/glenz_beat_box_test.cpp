@@ -166,14 +166,16 @@ TEST_F(GlenzBeatBoxTest, APhasePastTheTableWrapsToExactlyZero) {
 }
 
 TEST_F(GlenzBeatBoxTest, TheWorldTurnsTheBoxPushesItAwayAndLetsItWander) {
-  box->phases[0] = 99;   // entries at index 100 after the step
+  box->phases[0] = 99;  // entries at index 100 after the step
   box->phases[1] = 199;
   box->phases[2] = 299;
   box->phases[3] = 9.75f;  // 10
   box->phases[4] = 19.75f;
   box->phases[5] = 29.75f;
   Call();
-  auto entry = [](int channel, int i) { return float(GlenzBeatBox::MotionTable(channel)[i]) / 2048.0f; };
+  auto entry = [](int channel, int i) {
+    return float(GlenzBeatBox::MotionTable(channel)[i]) / 2048.0f;
+  };
   float x = entry(0, 100) * 40 - 20, y = entry(1, 200) * 13 - 3, z = entry(2, 300) * 25 - 5;
   float yaw = entry(4, 10) * 360 * 0.017453292f, pitch = entry(3, 20) * 360 * 0.017453292f,
         roll = entry(5, 30) * 360 * 0.017453292f;
@@ -231,7 +233,8 @@ TEST_F(GlenzBeatBoxTest, ADestroyedBoxNoLongerTakesPartInResets) {
   Log().MakeResettable();
   Log().ClearCalls();
   EXPECT_EQ(GraphicsDevice::Instance()->ResetDevice(), D3D_OK);
-  EXPECT_EQ(Log().Count("CreateVertexBuffer"), 0u) << "only the renderer's, made at its next render";
+  EXPECT_EQ(Log().Count("CreateVertexBuffer"), 0u)
+      << "only the renderer's, made at its next render";
 }
 
 TEST(GlenzBeatBoxWithoutDevice, DrawsNothingAndDoesNotFail) {

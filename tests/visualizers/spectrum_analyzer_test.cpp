@@ -149,13 +149,24 @@ TEST_F(SpectrumAnalyzerTest, ASampleOfThePlayingSongReplacesTheSpectrum) {
   ASSERT_TRUE(BASS_Init(-1, 44100, 0, nullptr, nullptr));
   // A 440 Hz square wave: energy in band 1 (bins 4 to 11) and its odd harmonics above.
   std::vector<std::uint8_t> bytes;
-  auto put32 = [&](std::uint32_t v) { for (int i = 0; i < 4; ++i) bytes.push_back(std::uint8_t(v >> (8 * i))); };
-  auto put16 = [&](int v) { bytes.push_back(std::uint8_t(v)); bytes.push_back(std::uint8_t(v >> 8)); };
+  auto put32 = [&](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes.push_back(std::uint8_t(v >> (8 * i)));
+  };
+  auto put16 = [&](int v) {
+    bytes.push_back(std::uint8_t(v));
+    bytes.push_back(std::uint8_t(v >> 8));
+  };
   const int frames = 44100;
   bytes.insert(bytes.end(), {'R', 'I', 'F', 'F'});
   put32(36 + frames * 4);
   bytes.insert(bytes.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  put32(16); put16(1); put16(2); put32(44100); put32(44100 * 4); put16(4); put16(16);
+  put32(16);
+  put16(1);
+  put16(2);
+  put32(44100);
+  put32(44100 * 4);
+  put16(4);
+  put16(16);
   bytes.insert(bytes.end(), {'d', 'a', 't', 'a'});
   put32(frames * 4);
   for (int i = 0; i < frames; ++i) {
