@@ -14,7 +14,7 @@ constexpr int kLogoResource = 136;
 
 const ui::DialogTemplate kSetupDialog{"Orvell", kLogoResource, "Full Screen", "OK", "Cancel"};
 
-// The list's texts are read into a buffer of this size, terminator included.
+// Entries are formatted into, and read back from, a buffer of this size, terminator included.
 constexpr std::size_t kEntrySize = 16;
 const char kEntryFormat[] = "%dx%dx%dhz";
 
