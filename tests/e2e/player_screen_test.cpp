@@ -45,51 +45,42 @@ std::string MakeDisk() {
   return disk.string();
 }
 
-// Window pixels of the places the script clicks, at 1024 × 768.
-const char* kScript = R"(# skip the intro
-1.0 key press SPACE
-# the information panel: the strip closes it, the tab opens it again
-2.5 click 256 298
-4.0 click 256 491
-# the picture panel, then every cross-fade
-5.0 click 252 652
-6.5 click 207 652
-8.0 click 819 647
-9.5 click 507 368
-10.0 click 252 652
-11.5 click 819 647
-13.0 click 207 652
-14.5 click 252 652
-# the three close areas
-16.0 click 830 282
-17.5 click 207 652
-19.0 click 830 282
-20.5 click 819 647
-22.0 click 830 282
-# R and T
-23.5 key press R
-25.0 key press T
-26.5 key press T
-# pause, resume, stop, play
-27.0 key press P
-28.0 key press P
-28.5 key press RETURN
-29.0 click 258 563
-29.5 click 216 563
-30.0 key press RETURN
-# next, previous, arrows
-30.5 click 300 563
-31.0 click 174 563
-31.5 key press RIGHT
-32.0 key press LEFT
-# softer, softer, louder
-32.5 click 342 570
-33.0 click 342 570
-33.5 click 342 553
-34.0 key down KP_PLUS
-34.5 key up KP_PLUS
-35.0 key press ESCAPE
-)";
+// The run's mode: small, so that the software renderer keeps the run short.
+constexpr int kWidth = 320, kHeight = 240;
+
+// "T click X Y" at the window pixel of screen coordinates (x, y).
+std::string Click(double t, double x, double y) {
+  std::ostringstream line;
+  line << t << " click " << std::lround((x + 1) / 2 * kWidth) << " "
+       << std::lround((1 - y) / 2 * kHeight) << "\n";
+  return line.str();
+}
+
+std::string Script() {
+  // Centres of the places clicked, in screen coordinates.
+  const double infoX = -0.5, stripY = 0.224, tabY = -0.279;
+  const double picture = -0.508, credits = -0.595, openY = -0.699, tracks = 0.6, tracksY = -0.685;
+  const double closeX = 0.6215, closeY = 0.265, rowX = -0.01, row2Y = 0.04;
+  const double buttonY = -0.466, volumeX = -0.331, softerY = -0.484, louderY = -0.44;
+  return "# skip the intro\n1.0 key press SPACE\n"
+         "# the information panel: the strip closes it, the tab opens it again\n" +
+         Click(2.5, infoX, stripY) + Click(4.0, infoX, tabY) +
+         "# the picture panel, then every cross-fade and a song from the track list\n" +
+         Click(5.0, picture, openY) + Click(6.5, credits, openY) + Click(8.0, tracks, tracksY) +
+         Click(9.5, rowX, row2Y) + Click(10.0, picture, openY) + Click(11.5, tracks, tracksY) +
+         Click(13.0, credits, openY) + Click(14.5, picture, openY) + "# the three close areas\n" +
+         Click(16.0, closeX, closeY) + Click(17.5, credits, openY) + Click(19.0, closeX, closeY) +
+         Click(20.5, tracks, tracksY) + Click(22.0, closeX, closeY) +
+         "# R and T\n23.5 key press R\n25.0 key press T\n26.5 key press T\n"
+         "# pause, resume, stop, play, stop, play\n"
+         "27.0 key press P\n28.0 key press P\n28.5 key press RETURN\n" +
+         Click(29.0, -0.495, buttonY) + Click(29.5, -0.577, buttonY) +
+         "30.0 key press RETURN\n# next, previous, the arrows\n" + Click(30.5, -0.413, buttonY) +
+         Click(31.0, -0.659, buttonY) + "31.5 key press RIGHT\n32.0 key press LEFT\n" +
+         "# softer, softer, louder\n" + Click(32.5, volumeX, softerY) +
+         Click(33.0, volumeX, softerY) + Click(33.5, volumeX, louderY) +
+         "34.0 key down KP_PLUS\n34.5 key up KP_PLUS\n35.0 key press ESCAPE\n";
+}
 
 struct Change {
   double t;
@@ -141,11 +132,12 @@ TEST(PlayerScreen, AScriptedVisitChangesEveryStateOnTimeAndEndsByItself) {
   std::string out = FreshFolder("record");
   {
     std::ofstream script(out + "/input.txt");
-    script << kScript;
+    script << Script();
   }
   ProgramRun run =
       RunOrvell({"--record", out, "--record-every", "10", "--duration", "60", "--script",
-                 out + "/input.txt", "--trace", out + "/trace.jsonl", "--data", disk},
+                 out + "/input.txt", "--trace", out + "/trace.jsonl", "--data", disk, "--mode",
+                 std::to_string(kWidth) + "x" + std::to_string(kHeight)},
                 "env -u DISPLAY -u WAYLAND_DISPLAY", 280);
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_EQ(run.err, "");
