@@ -20,7 +20,8 @@ class OverlayPanels {
   // nothing.
   bool VisualizersRun() const;
 
-  // The track list row of song i: lower-left corner before the aspect correction (x) and after.
+  // The lower-left corner of song i's track list row, i from 0 to 31 (x before the aspect
+  // correction).
   static float RowX(int i);
   static float RowY(int i);
 
