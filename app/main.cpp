@@ -11,6 +11,7 @@
 #include "app/input_script.h"
 #include "app/orvell_app.h"
 #include "app/scene_manager.h"
+#include "content/spectrum_analyzer.h"
 #include "graphics/device_frame_graphics.h"
 #include "graphics/render_trace.h"
 #include "platform/bass/offline_output.h"
@@ -107,6 +108,7 @@ int main(int argc, char** argv) {
   }
   automation.AddTraceSection(TraceQueuedDrawing);
   automation.AddTraceSection(TraceAnalyzersAndPlayer);
+  SpectrumAnalyzer::RecordRuns(!options.traceFile.empty());
   if (!script.empty()) automation.SetScript(std::move(script));
   if (options.durationSeconds) automation.SetPassLimit(PassesForDuration(*options.durationSeconds));
   manager->observer = &automation;

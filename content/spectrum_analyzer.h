@@ -24,8 +24,9 @@ class SpectrumAnalyzer {
   // visualizer unread.
   void Update(float first, float second);
 
-  // The analyzers that ran since the last call of ClearRuns, in the order they ran (for the
-  // trace).
+  // The analyzers that ran since the last call of ClearRuns, in the order they ran, kept only
+  // while recording is on (the trace turns it on and clears the list every pass).
+  static void RecordRuns(bool record);
   static const std::vector<const SpectrumAnalyzer*>& Runs();
   static void ClearRuns();
 

@@ -45,6 +45,12 @@ void GraphicsDevice::Destroy() {
   instance.reset();
 }
 
+float LayoutAspectFactor() {
+  const GraphicsDevice* device = GraphicsDevice::Instance();
+  if (!device || device->height == 0) return 1.0f;
+  return float(device->width) / (float(device->height) / 768.0f) / 1024.0f;
+}
+
 DWORD ChooseVertexProcessing(const D3DCAPS9& caps) {
   bool hardware = caps.VertexProcessingCaps != 0 && caps.PixelShaderVersion >= D3DPS_VERSION(1, 1);
   return hardware ? D3DCREATE_HARDWARE_VERTEXPROCESSING : D3DCREATE_SOFTWARE_VERTEXPROCESSING;

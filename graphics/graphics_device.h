@@ -52,6 +52,11 @@ struct GraphicsDevice {
   std::vector<DeviceResourceOwner*> owners_;
 };
 
+// The layout factor k = (width / height) · 3/4 of the chosen mode, computed as
+// width / (height / 768) / 1024: the scenes lay out for 4:3 and divide every x position and width
+// by it, so the layout keeps its proportions and stays centred. 1 without a device record.
+float LayoutAspectFactor();
+
 // The behaviour flag for a device on an adapter with these capabilities: hardware vertex
 // processing from pixel shader 1.1 on with vertex processing capabilities, else software.
 DWORD ChooseVertexProcessing(const D3DCAPS9& caps);

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "graphics/drawing_operations.h"
-#include "visualizers/aspect_factor.h"
+#include "graphics/graphics_device.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ void BeatBlip::Draw(const float*, const std::uint8_t* beats, float, float, float
       level = 0.0f;
     }
     float alpha = std::min(level, c);
-    float k = VisualizerAspectFactor();
+    float k = LayoutAspectFactor();
     DrawAtlasQuadTinted(kSpotX[i] / k, kSpotY[i], kSpotWidth / k, kSpotHeight, kSpot.left,
                         kSpot.top, kSpot.right, kSpot.bottom, 1.0f, 1.0f, 1.0f, alpha);
   }

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "graphics/drawing_operations.h"
-#include "visualizers/aspect_factor.h"
+#include "graphics/graphics_device.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ void Equalizer::Draw(const float* spectrum, const std::uint8_t*, float, float sa
   float e = first * second;
   for (int c = 0; c < kColumns; ++c) {
     for (int j = 0; j < kRows; ++j) {
-      float k = VisualizerAspectFactor();
+      float k = LayoutAspectFactor();
       float alpha = std::min(cells[c][j], e);
       const Rgb& colour = kRowColour[j];
       DrawAtlasQuadTinted((float(c) * kColumnPitch + kLeft) / k, float(j) * kRowPitch + kBottom,

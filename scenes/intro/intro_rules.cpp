@@ -11,14 +11,8 @@ float TimelineSeconds() {
   return FrameTimer::Instance()->totalSeconds;
 }
 
-float AspectFactor() {
-  const GraphicsDevice* device = GraphicsDevice::Instance();
-  if (!device || device->height == 0) return 1.0f;
-  return float(device->width) / (float(device->height) / 768.0f) / 1024.0f;
-}
-
 void DrawLayoutQuad(float x, float y, float w, float h, const TexRect& picture, float alpha) {
-  float k = AspectFactor();
+  float k = LayoutAspectFactor();
   DrawAtlasQuadTinted(x / k, y, w / k, h, picture.left, picture.top, picture.right, picture.bottom,
                       1.0f, 1.0f, 1.0f, alpha);
 }

@@ -18,10 +18,6 @@ constexpr TexRect kClosingPicture{0.5908203125f, 0.595703125f, 0.8837890625f, 0.
 // a scene started.
 float TimelineSeconds();
 
-// (width / height) · 3/4 of the chosen mode: x positions and widths are divided by it so the
-// 4:3 layout keeps its proportions and stays centred.
-float AspectFactor();
-
 // A white picture from the title atlas with the given opacity, laid out for 4:3: x and w are
 // divided by the aspect factor, y and h are not.
 void DrawLayoutQuad(float x, float y, float w, float h, const TexRect& picture, float alpha);

@@ -19,7 +19,7 @@ constexpr std::int32_t kToggleId = 7987;
 
 void InformationPanel::Step(float fade) {
   const float delta = FrameTimer::Instance()->deltaSeconds;
-  const float k = PlayerAspectFactor();
+  const float k = LayoutAspectFactor();
   float& s = infoPanelOffset;
 
   if (infoPanelState == 0) {
@@ -76,7 +76,7 @@ void InformationPanel::Step(float fade) {
 
 void TitleLine::Step(float fade) {
   const float delta = FrameTimer::Instance()->deltaSeconds;
-  const float k = PlayerAspectFactor();
+  const float k = LayoutAspectFactor();
   DrawPlayerTextLine("Now playing", 0.048f, -0.43f / k, -0.37f, fade);
 
   Song* song = CurrentSong();

@@ -45,7 +45,7 @@ void MainScene::StepQuittingFadeOut() {
 }
 
 void MainScene::DrawBackdrop() {
-  const float k = PlayerAspectFactor();
+  const float k = LayoutAspectFactor();
   // The background covers the whole screen on any mode and is not faded in.
   DrawPicture(-1.0f, -1.0f, 2.0f, 2.0f, AtlasUnits(977.5f, 27, 1009.5f, 790),
               fadingOut ? fade : 1.0f);

@@ -24,13 +24,13 @@ void DrawPanel(Panel panel, float alpha) {
   static constexpr TexRect kAtlas[] = {AtlasUnits(385.5f, 274, 613, 517),
                                        AtlasUnits(385, 3, 612.5f, 246),
                                        AtlasUnits(734, 4, 961.5f, 317)};
-  const float k = PlayerAspectFactor();
+  const float k = LayoutAspectFactor();
   DrawPicture(-0.235f / k, -0.429f, 0.888671875f / k, 0.6328125f, kAtlas[int(panel)], alpha);
 }
 
 // The thin hot area at the open panel's upper right corner; ids 7990, 7991, 7993.
 bool CloseArea(std::int32_t id) {
-  const float k = PlayerAspectFactor();
+  const float k = LayoutAspectFactor();
   return HotArea(id, 0.61f / k, 0.15f, 0.023f / k, 0.23f);
 }
 
@@ -67,7 +67,7 @@ void OverlayPanels::StepControls() {
   if (input->KeyReleased(kKeyR)) panelState = 4;
   if (input->KeyReleased(kKeyT)) panelState = 6;
 
-  const float k = PlayerAspectFactor();
+  const float k = LayoutAspectFactor();
   const float h = 0.041666668f;
   if (HotArea(7988, -0.635f / k, -0.72f, 0.08f / k, h)) {
     if (panelState == 0) {
@@ -106,7 +106,7 @@ void OverlayPanels::StepControls() {
 
 void OverlayPanels::CreditsText(float alpha) {
   const float delta = FrameTimer::Instance()->deltaSeconds;
-  const float k = PlayerAspectFactor();
+  const float k = LayoutAspectFactor();
   const PlayerState* player = PlayerState::Instance();
   DrawPlayerTextBox(player->creditsText, 0.05f, 0.8f / k, 0.5f, creditsScroll, -0.2f / k, 0.08f,
                     alpha);
@@ -174,7 +174,7 @@ void OverlayPanels::Step(float fade) {
       }
       // Rows past the layout's 32 positions are neither shown nor clickable.
       const PlayerState* player = PlayerState::Instance();
-      const float k = PlayerAspectFactor();
+      const float k = LayoutAspectFactor();
       int rows = std::min(player->songCount, kRows);
       for (int i = 0; i < rows; ++i) {
         if (HotArea(7994 + i, RowX(i) / k, RowY(i), 0.32f / k, 0.02f)) {

@@ -102,7 +102,7 @@ void TransportControls(float fade) {
   // The left key may have switched songs; the right key acts on the new selection.
   if (CurrentSong() && input->KeyReleased(VK_RIGHT)) SwitchToSong(NextSong());
 
-  const float k = PlayerAspectFactor();
+  const float k = LayoutAspectFactor();
   const float w = 0.068359375f / k;
   const float h = 0.09375f;
   const float y = -0.5130208f;
@@ -122,7 +122,7 @@ void TransportControls(float fade) {
 
 void VolumeButtons(float fade) {
   PlayerState* player = PlayerState::Instance();
-  const float k = PlayerAspectFactor();
+  const float k = LayoutAspectFactor();
   const float x = -0.365234375f / k;
   const float w = 0.068359375f / k;
   const float h = 0.044270836f;

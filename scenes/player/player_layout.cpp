@@ -15,12 +15,6 @@ constexpr TexRect kClearTexel{0.0f, 0.0f, 0.0f, 0.0f};
 
 }  // namespace
 
-float PlayerAspectFactor() {
-  const GraphicsDevice* device = GraphicsDevice::Instance();
-  if (!device || device->height == 0) return 1.0f;
-  return float(device->width) / (float(device->height) / 768.0f) / 1024.0f;
-}
-
 void DrawPicture(float x, float y, float w, float h, const TexRect& atlas, float alpha) {
   if (!CanDraw()) return;
   DrawAtlasQuadTinted(x, y, w, h, atlas.left, atlas.top, atlas.right, atlas.bottom, 1.0f, 1.0f,

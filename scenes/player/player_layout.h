@@ -8,9 +8,7 @@
 #include <string_view>
 
 #include "graphics/drawing_operations.h"
-
-// k = (width / height) · 3/4, computed as width / (height / 768) / 1024; 1 without a device.
-float PlayerAspectFactor();
+#include "graphics/graphics_device.h"
 
 // An atlas rectangle from units of 1/1024: (left, top)-(right, bottom).
 constexpr TexRect AtlasUnits(float left, float top, float right, float bottom) {

@@ -14,6 +14,7 @@
 #include "app/input_state.h"
 #include "content/global_initialization_scene.h"
 #include "content/player_state.h"
+#include "content/spectrum_analyzer.h"
 #include "graphics/drawing_operations.h"
 #include "graphics/graphics_device.h"
 #include "graphics/gui_renderer.h"
@@ -41,6 +42,7 @@ inline int PixelY(float y) {
 class PlayerScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    SpectrumAnalyzer::RecordRuns(true);
     std::string error;
     platform_ = os::Platform::Open(true, &error);
     ASSERT_TRUE(platform_) << error;
@@ -63,6 +65,7 @@ class PlayerScreenTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    SpectrumAnalyzer::RecordRuns(false);
     scene_.reset();
     loader_.reset();
     PlayerState::Destroy();

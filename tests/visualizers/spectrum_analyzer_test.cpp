@@ -38,13 +38,13 @@ class Spy : public Visualizer {
 class SpectrumAnalyzerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SpectrumAnalyzer::ClearRuns();
+    SpectrumAnalyzer::RecordRuns(true);
     FrameTimer::Instance()->totalSeconds = 0.0f;
     analyzer.visualizers.push_back(std::make_unique<Spy>(&calls));
     analyzer.visualizers.push_back(std::make_unique<Spy>(&secondCalls));
   }
   void TearDown() override {
-    SpectrumAnalyzer::ClearRuns();
+    SpectrumAnalyzer::RecordRuns(false);
     FrameTimer::Destroy();
     PlayerState::Destroy();
   }
@@ -134,6 +134,15 @@ TEST_F(SpectrumAnalyzerTest, EveryVisualizerGetsTheSameArgumentsInListOrder) {
   ASSERT_EQ(SpectrumAnalyzer::Runs().size(), 1u);
   EXPECT_EQ(SpectrumAnalyzer::Runs()[0], &analyzer);
   EXPECT_EQ(analyzer.owner, owner);
+}
+
+TEST_F(SpectrumAnalyzerTest, RunsAreKeptOnlyWhileRecording) {
+  SpectrumAnalyzer::RecordRuns(false);
+  for (int i = 0; i < 100; ++i) analyzer.Update(1.0f, 1.0f);
+  EXPECT_TRUE(SpectrumAnalyzer::Runs().empty());
+  SpectrumAnalyzer::RecordRuns(true);
+  analyzer.Update(1.0f, 1.0f);
+  EXPECT_EQ(SpectrumAnalyzer::Runs().size(), 1u);
 }
 
 TEST_F(SpectrumAnalyzerTest, TheFirstCallBeforeTheSamplePeriodWorksOnTheZeroSpectrum) {
