@@ -9,8 +9,12 @@
 #include "scenes/player/main_scene.h"
 
 std::vector<std::unique_ptr<Scene>> BuildSceneChain() {
+  return BuildSceneChain(std::make_unique<GlobalInitializationScene>());
+}
+
+std::vector<std::unique_ptr<Scene>> BuildSceneChain(std::unique_ptr<Scene> first) {
   std::vector<std::unique_ptr<Scene>> scenes;
-  scenes.push_back(std::make_unique<GlobalInitializationScene>());
+  scenes.push_back(std::move(first));
   auto logo = std::make_unique<QelCorp>();
   auto captions = std::make_unique<QelScene>(logo.get());
   auto presents = std::make_unique<PresentsScene>(captions.get());

@@ -14,6 +14,7 @@
 #include "scenes/intro/qel_corp.h"
 #include "scenes/intro/qel_scene.h"
 #include "scenes/player/main_scene.h"
+#include "scenes/scene_chain.h"
 #include "tests/graphics/recording_fixture.h"
 
 namespace intro_test {
@@ -25,18 +26,7 @@ class NoScene : public Scene {
 
 // 0 a stand-in, 1 logo, 2 captions, 3 presents, 4 intro, 5 player, linked as the show links them.
 inline std::vector<std::unique_ptr<Scene>> IntroChain() {
-  std::vector<std::unique_ptr<Scene>> scenes;
-  scenes.push_back(std::make_unique<NoScene>());
-  auto logo = std::make_unique<QelCorp>();
-  auto captions = std::make_unique<QelScene>(logo.get());
-  auto presents = std::make_unique<PresentsScene>(captions.get());
-  auto intro = std::make_unique<IntroScene>(presents.get());
-  scenes.push_back(std::move(logo));
-  scenes.push_back(std::move(captions));
-  scenes.push_back(std::move(presents));
-  scenes.push_back(std::move(intro));
-  scenes.push_back(std::make_unique<MainScene>());
-  return scenes;
+  return BuildSceneChain(std::make_unique<NoScene>());
 }
 
 class IntroSceneTest : public RecordingDeviceTest {
