@@ -9,10 +9,10 @@
 #include "scenes/player/main_scene.h"
 
 std::vector<std::unique_ptr<Scene>> BuildSceneChain() {
-  return BuildSceneChain(std::make_unique<GlobalInitializationScene>());
+  return BuildSceneChainFrom(std::make_unique<GlobalInitializationScene>());
 }
 
-std::vector<std::unique_ptr<Scene>> BuildSceneChain(std::unique_ptr<Scene> first) {
+std::vector<std::unique_ptr<Scene>> BuildSceneChainFrom(std::unique_ptr<Scene> first) {
   std::vector<std::unique_ptr<Scene>> scenes;
   scenes.push_back(std::move(first));
   auto logo = std::make_unique<QelCorp>();

@@ -11,4 +11,4 @@
 std::vector<std::unique_ptr<Scene>> BuildSceneChain();
 
 // The same chain behind another scene 0 (tests put a stand-in for the loading there).
-std::vector<std::unique_ptr<Scene>> BuildSceneChain(std::unique_ptr<Scene> first);
+std::vector<std::unique_ptr<Scene>> BuildSceneChainFrom(std::unique_ptr<Scene> first);

@@ -26,7 +26,7 @@ class NoScene : public Scene {
 
 // 0 a stand-in, 1 logo, 2 captions, 3 presents, 4 intro, 5 player, linked as the show links them.
 inline std::vector<std::unique_ptr<Scene>> IntroChain() {
-  return BuildSceneChain(std::make_unique<NoScene>());
+  return BuildSceneChainFrom(std::make_unique<NoScene>());
 }
 
 class IntroSceneTest : public RecordingDeviceTest {
