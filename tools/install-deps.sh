@@ -12,7 +12,7 @@ packages=(
   libgl1-mesa-dri libegl-mesa0 libegl1 libgles2 mesa-utils
   xvfb xauth xdotool x11-utils openbox sox
   dpkg-dev file desktop-file-utils groff-base
-  python3-pil fonts-dejavu-core
+  python3-pil fonts-bebas-neue
   python3-numpy vorbis-tools flac openmpt123
 )
 
