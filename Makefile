@@ -30,5 +30,11 @@ bench: all
 package: build
 	@cd $(BUILD) && cpack -G DEB
 
+# Every fuzz target in turn under libFuzzer, FUZZ_SECONDS each, in build/fuzz (see fuzz/run.sh).
+FUZZ_SECONDS ?= 600
+.PHONY: fuzz
+fuzz: deps
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) fuzz/run.sh
+
 clean:
 	rm -rf build

@@ -53,8 +53,10 @@ class ID3DXBuffer : public IUnknown {
 // ---- Textures -----------------------------------------------------------------------------------
 
 // Loads a PNG, JPEG, BMP or TGA file at its own size into a managed-pool A8R8G8B8 texture (images
-// without alpha are opaque). D3DERR_NOTFOUND for a missing file, D3DXERR_INVALIDDATA for one that
-// does not decode.
+// without alpha are opaque). PNG, JPEG and BMP are told by their signature, TGA by the file name's
+// ".tga". D3DERR_NOTFOUND for a missing file, D3DXERR_INVALIDDATA for one that does not decode,
+// is of another format, or whose header declares a side of 0 or more than 8192 pixels (refused
+// before anything is decoded).
 HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* device, const char* path,
                                    IDirect3DTexture9** texture);
 

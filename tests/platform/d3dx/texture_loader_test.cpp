@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/d3d9/frame_capture.h"
@@ -113,6 +114,35 @@ TEST_F(TextureLoader, MissingAndUndecodableFilesFailWithoutATexture) {
             D3DERR_OUTOFVIDEOMEMORY)
       << "the device's refusal comes through";
   EXPECT_EQ(texture, nullptr);
+}
+
+TEST_F(TextureLoader, AbsurdDeclaredSizesAndOtherFormatsFailBeforeDecoding) {
+  // Each header declares a picture far beyond any texture in a few bytes; decoding one would try
+  // to allocate gigabytes.
+  const std::vector<std::pair<std::string, std::vector<BYTE>>> files = {
+      {"wide.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R', 0,
+                    0x01, 0,   0,   0,   0,    0,    1,    8,    6, 0, 0, 0,  0,   0,   0,   0}},
+      {"tall.tga", {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFA, 0xFF, 0xF9, 0xFF, 24, 0, 4, 100}},
+      // Top row first: the height is negative.
+      {"deep.bmp", {'B', 'M', 0, 0, 0, 0, 0, 0,    0,    0,    54,   0, 0, 0,  40,
+                    0,   0,   0, 1, 0, 0, 0, 0x00, 0x00, 0xFF, 0xFF, 1, 0, 24, 0}},
+      // A comment segment before the frame header, which declares 60000 × 60000.
+      {"huge.jpg", {0xFF, 0xD8, 0xFF, 0xFE, 0,    4,    'h', 'i', 0xFF, 0xC0, 0,
+                    11,   8,    0xEA, 0x60, 0xEA, 0x60, 1,   1,   0x11, 0}},
+      {"empty.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D',
+                     'R',  0,   0,   0,   0,    0,    0,    0,    1, 8, 6, 0,  0,   0}},
+      // A 1 × 1 GIF: SDL_image reads it, but it is not a format the program takes.
+      {"dot.gif", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0,   0, 0, ',', 0,
+                   0,   0,   0,   1,   0,   1,   0, 0, 2, 2, 'L', 1, 0, ';'}},
+  };
+  for (const auto& [name, bytes] : files) {
+    WriteFile(TempPath(name), bytes);
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(D3DXCreateTextureFromFileW(device_, TempPath(name).c_str(), &texture),
+              D3DXERR_INVALIDDATA)
+        << name;
+    EXPECT_EQ(texture, nullptr) << name;
+  }
 }
 
 }  // namespace

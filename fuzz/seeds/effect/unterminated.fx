@@ -1,0 +1,1 @@
+texture t; vertexshader vs = R"(void main() {} /* 
