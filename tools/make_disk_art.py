@@ -18,7 +18,7 @@ from PIL import Image, ImageChops, ImageDraw, ImageFilter
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import disk_style as style  # noqa: E402
-from disk_style import (AMBER, CYAN, DEEP, ICE, MIST, NIGHT, STEEL, WHITE, blank, glow,  # noqa: E402
+from disk_style import (AMBER, CYAN, ICE, MIST, NIGHT, STEEL, WHITE, blank, glow,  # noqa: E402
                         glowing_text, over, panel, rounded_mask, scaled, solid, text_mask, well)
 from png import write_png_bytes  # noqa: E402
 
@@ -143,12 +143,9 @@ OPENERS = [("CREDITS", (-0.635, -0.72, 0.08, 0.041666668)),
            ("PICTURE", (-0.55, -0.72, 0.084, 0.041666668)),
            ("TRACK LIST", (0.44, -0.72, 0.68, 0.069445334))]
 CLOSER = (0.61, 0.15, 0.023, 0.23)
-INFO_PANEL_ON_SCREEN = (-0.71, -0.30229166, 0.408203125, 0.2099609375 * 2.6666667)
-INFO_TEXT = (-0.69, -0.32229167 + 0.1884765625 * 2.6666667)  # left and top of the text box, open
-TITLE_BOX = (-0.65, -0.43, 0.35, 0.05 * 4 / 3)              # the marquee's window, glyphs s·aspect high
-NOW_PLAYING = (-0.43, -0.37, 0.16, 0.048)
-TRANSPORT = [(-0.693359375, -0.5130208, 0.068359375, 0.09375 * 1.0),
-             (-0.365234375, -0.5130208, 0.068359375, 0.09375)]  # the transport's and the volume's span
+INFO_PANEL_ON_SCREEN = (-0.71, -0.30229166, 0.408203125, 0.2099609375 * 2.6666667)  # rolled out
+TITLE_BOX = (-0.65, -0.43, 0.35, 0.05 * 4 / 3)  # the marquee's window; its glyphs are s · aspect high
+PREVIOUS_KEY = (-0.693359375, -0.5130208, 0.068359375, 0.09375)  # the leftmost of the keys
 EQUALIZER = (-0.215, -0.421875, 15 * 0.053 + 0.05078125, 11 * 0.022 + 0.020833334)
 BEAT_SPOTS = [(-0.73, -0.4), (0.2, -0.59), (-0.3, 0.7), (0.42, -0.11), (-0.73, -0.75), (-0.8125, 0.465)]
 BEAT_SPOT_SIZE = (0.12109375, 0.16145834)
@@ -287,11 +284,13 @@ def chevron(size, up, colour):
 
 
 def header_bar(w, h, title, up):
-    """The information panel's head, which is also its tab: its name and which way it rolls."""
-    layer = panel(w, h, (0.5, 0.5, w - 0.5, h + 8), radius=6, top=(44, 70, 118), bottom=(26, 42, 80),
+    """The information panel's head, which is also its tab: its name and the way it rolls. The
+    tab (rolling up) is a whole bar; the open panel's head runs on into the panel's body."""
+    bottom = h - 0.5 if up else h + 8
+    layer = panel(w, h, (0.5, 0.5, w - 0.5, bottom), radius=6, top=(44, 70, 118), bottom=(26, 42, 80),
                   opacity=0.97, rim=False)
     text = label(title, 9, ICE)
-    over(layer, text, (10 - (text.width - text.width) // 2 - 3, round(h / 2 - text.height / 2)))
+    over(layer, text, (7, round(h / 2 - text.height / 2)))
     over(layer, chevron((14, 10), up, ICE), (w - 22, round(h / 2 - 5)))
     return layer.crop((0, 0, w, h))
 
@@ -364,15 +363,17 @@ def night_harbour(w, h, seed, sign=None, tram=False):
         tdraw.line([(cx, top - 8), (cx + w * 0.15, top + 6)], fill=255, width=1)
         tdraw.line([(cx, top - 8), (cx - w * 0.05, top + 6)], fill=255, width=1)
         tdraw.line([(cx + w * 0.12, top + 6), (cx + w * 0.12, top + 40)], fill=255, width=1)
+    tram_body = Image.new("L", (w, h), 0)
     if tram:
-        # The last tram home on the quay, its windows warm.
-        ty, tx, tw = horizon - 16, round(w * 0.52), 70
-        tdraw.line([(0, horizon - 3), (w, horizon - 3)], fill=255, width=2)
-        tdraw.line([(tx + 20, ty - 12), (tx + 35, ty)], fill=255, width=1)
-        tdraw.line([(0, ty - 12), (w, ty - 12)], fill=255, width=1)
-        tdraw.rounded_rectangle((tx, ty, tx + tw, horizon - 3), 4, fill=255)
-        for wx in range(tx + 6, tx + tw - 8, 11):
-            adraw.rectangle((wx, ty + 3, wx + 7, ty + 8), fill=255)
+        # The last tram home along the quay in front of the town, windows warm, lamp lit.
+        ty, tx, tw = horizon - 20, round(w * 0.5), 92
+        tdraw.line([(0, horizon - 2), (w, horizon - 2)], fill=255, width=3)
+        tdraw.line([(0, ty - 14), (w, ty - 14)], fill=255, width=1)
+        ImageDraw.Draw(tram_body).line([(tx + 30, ty - 14), (tx + 44, ty)], fill=255, width=1)
+        ImageDraw.Draw(tram_body).rounded_rectangle((tx, ty, tx + tw, horizon - 3), 5, fill=255)
+        for wx in range(tx + 7, tx + tw - 10, 12):
+            adraw.rectangle((wx, ty + 4, wx + 8, ty + 10), fill=255)
+        adraw.ellipse((tx + tw - 5, horizon - 9, tx + tw - 1, horizon - 5), fill=255)
     silhouette = solid(town, (3, 6, 16))
     lights = blank(w, h)
     over(lights, glow(warm, 2.0, AMBER, 0.6))
@@ -380,6 +381,7 @@ def night_harbour(w, h, seed, sign=None, tram=False):
     over(lights, glow(windows, 2.0, CYAN, 0.6))
     over(lights, solid(windows, ICE))
     over(scene, silhouette)
+    over(scene, solid(tram_body, STEEL))
     over(scene, lights)
     if sign:
         neon = label(sign, max(9, round(h * 0.045)), ICE, halo_opacity=0.9)
@@ -463,24 +465,23 @@ def background_strip():
     return strip
 
 
-# Screen height of each caption at the middle of its hold, against the texels it is cut from: the
-# strips are squeezed upright on screen, so their letters are drawn tall to be seen in proportion.
 CAPTION_TEXTS = ["WHEN THE LAST TRAM HAS GONE", "AND THE HARBOUR SLEEPS", "SIX SONGS KEEP THE LIGHTS ON"]
-CAPTION_W0 = [0.14, 0.09, 0.21]
+CAPTION_W0 = [0.14, 0.09, 0.21]  # each strip's base width, in quarters of a screen unit
 
 
 def caption(rect, text, w0):
+    """A caption strip: a dark band with cyan edges and its line in the disk's light. The strips
+    are shown squeezed upright (42 to 48 texels in about 29 pixels), so each is drawn in its
+    proportions on screen two seconds into its hold, then stretched to its texels."""
     w, h = rect.size()
-    s = 2.0  # seconds into the strip's hold
+    s = 2.0
     screen_w = (s / 300 + w0) * 4 * 512
     screen_h = (s / 600 + 0.025) * 2.6666667 * 384
     dw, dh = w, round(w * screen_h / screen_w)
     layer = blank(dw, dh)
-    band = Image.new("L", (dw, dh), 0)
-    ImageDraw.Draw(band).rectangle((0, 0, dw, dh), fill=255)
     ends = np.clip(np.minimum(np.arange(dw) + 0.5, dw - np.arange(dw) - 0.5) / (dw * 0.12), 0, 1)
     fade = Image.fromarray(np.round(np.repeat(ends[None, :], dh, axis=0) * 255).astype(np.uint8), "L")
-    over(layer, solid(ImageChops.multiply(band, fade), NIGHT, 0.55))
+    over(layer, solid(fade, NIGHT, 0.55))
     lines = Image.new("L", (dw, dh), 0)
     ImageDraw.Draw(lines).line([(0, 0), (dw, 0)], fill=255)
     ImageDraw.Draw(lines).line([(0, dh - 1), (dw, dh - 1)], fill=255)
@@ -571,7 +572,7 @@ def frame_picture():
     # The header: the disk's name and who made it.
     mark, _ = style.wordmark(26)
     over(layer, mark, (22, 29 - mark.height // 2))
-    tag = label("MUSIC DISK  ·  ORVELL TEAM  ·  SIX SONGS", 9, MIST, halo_opacity=0.0, tracking_em=0.16)
+    tag = label("A MUSIC DISK  BY  ORVELL TEAM", 9, MIST, halo_opacity=0.0, tracking_em=0.16)
     over(layer, tag, (w - 24 - tag.width, 29 - tag.height // 2))
     rule = Image.new("L", (w, h), 0)
     ImageDraw.Draw(rule).line([(320, 29), (w - 36 - tag.width, 29)], fill=255)
@@ -583,16 +584,16 @@ def frame_picture():
 
     # The display and the keys: one sunken well for the "Now playing" line, the title and the keys.
     title = in_frame(TITLE_BOX)
-    keys_left = in_frame(TRANSPORT[0])
-    keys_right = in_frame(TRANSPORT[1])
-    display = (keys_left[0] - 8, title[1] - 22, max(keys_right[2], title[2]) + 22, keys_left[3] + 6)
+    keys_left = in_frame(PREVIOUS_KEY)
+    eq = in_frame(EQUALIZER)
+    # On wide screens "Now playing" runs further right (text is not narrowed), so the well does too.
+    display = (keys_left[0] - 8, title[1] - 22, eq[0] - 14, keys_left[3] + 6)
     over(layer, well(w, h, display, radius=8))
     glass = (title[0] - 8, title[1] - 20, title[2] + 16, title[3] + 1)
     over(layer, panel(w, h, glass, radius=4, top=(8, 24, 34), bottom=(12, 36, 48), opacity=0.9, rim=False,
                       recessed=True))
 
     # The spectrum's well, with every cell's place faintly marked.
-    eq = in_frame(EQUALIZER)
     over(layer, well(w, h, (eq[0] - 9, eq[1] - 9, eq[2] + 9, eq[3] + 9), radius=8))
     cells = Image.new("L", (w, h), 0)
     cdraw = ImageDraw.Draw(cells)
@@ -617,7 +618,7 @@ def frame_picture():
                           rim=False))
         shape = rounded_mask(w, h, box, (b - t) / 2 - 1)
         over(layer, solid(ImageChops.subtract(shape, style.shrink(shape, 1)), CYAN, 0.6))
-        text = label(name, 9 if b - t < 20 else 11, ICE, tracking_em=0.1)
+        text = label(name, 8 if b - t < 20 else 11, ICE, tracking_em=0.06)
         place_centred(layer, text, ((box[0] + box[2]) / 2, (box[1] + box[3]) / 2))
     hints = label("LEFT  RIGHT  SONGS   ·   P  PAUSE   ·   ENTER  PLAY   ·   R  T  CREDITS   ·   ESC  QUIT", 8, MIST,
                   halo_opacity=0.0, tracking_em=0.12)
@@ -677,13 +678,17 @@ def picture_panel():
     return layer
 
 
+def watermark(size):
+    """The emblem, faint, behind a panel's text."""
+    mark = style.emblem(size, thickness=0.16, dot=True, halo=True)
+    mark.putalpha(mark.getchannel("A").point(lambda v: v * 10 // 100))
+    return mark
+
+
 def credits_panel():
     w, h = CREDITS_PANEL.size()
     layer = overlay_panel("CREDITS", "ORVELL TEAM", (w, h))
-    mark = style.emblem(190, thickness=0.16, dot=True, halo=True)
-    faint = mark.copy()
-    faint.putalpha(mark.getchannel("A").point(lambda v: v * 10 // 100))
-    over(layer, faint, (w - 205, 44))
+    over(layer, watermark(190), (w - 205, 44))
     return layer
 
 
@@ -695,6 +700,7 @@ def track_list_panel(titles):
     sw, sh = tw, round(PANEL_ON_SCREEN[3] * 384)  # on a 1024 × 768 screen
     W, H = sw * s, sh * s
     big = overlay_panel("TRACK LIST", "CLICK A SONG TO PLAY IT", (sw, sh), s)
+    over(big, watermark(150 * s), (W - 175 * s, (HEAD + 30) * s))
     rows = track_row_positions()
     for i, title in enumerate(titles[: len(rows)]):
         l, t, r, b = screen_to_picture(rows[i] + TRACK_ROW_SIZE, PANEL_ON_SCREEN, (W, H))
@@ -795,7 +801,7 @@ GLYPH_TRIM = [
 SUPERSAMPLE = 4
 CAP_HEIGHT = 42           # cell rows: the capitals' height
 BASELINE = 52             # cell row of the baseline; the tallest glyph stays clear of the hidden top
-SIDE_MARGIN = 2.0         # cell columns kept clear inside the trimmed band on each side
+SIDE_MARGIN = 2.75        # cell columns kept clear inside the trimmed band on each side
 # A cell is shown about 4/3 as wide as it is high (its width and height are both the character
 # size, in screen units of unequal length), so glyphs are drawn this much narrower.
 CONDENSE = 0.78

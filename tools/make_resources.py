@@ -12,7 +12,7 @@ from PIL import Image
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import disk_style as style  # noqa: E402
-from disk_style import AMBER, CYAN, ICE, NIGHT, WHITE, blank, over, rounded_mask, solid  # noqa: E402
+from disk_style import AMBER, CYAN, ICE, NIGHT, WHITE, blank, over  # noqa: E402
 from png import write_png_bytes  # noqa: E402
 
 ROOT = Path(__file__).resolve().parent.parent
