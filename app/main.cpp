@@ -15,6 +15,7 @@
 #include "graphics/device_frame_graphics.h"
 #include "graphics/render_trace.h"
 #include "platform/bass/offline_output.h"
+#include "platform/bass/output_timing.h"
 #include "platform/os/platform.h"
 #include "platform/ui/gtk_dialog_host.h"
 #include "scenes/player/player_trace.h"
@@ -53,6 +54,17 @@ bool ReadScript(const std::string& path, std::vector<ScriptEvent>* events, std::
   if (ParseInputScript(text.str(), events, error)) return true;
   *error = path + ": " + *error;
   return false;
+}
+
+// The real-time output's timing so far, so that a live run's trace shows whether the sound kept
+// up (all zero in record mode, which mixes when told).
+void TraceAudioOutput(JsonLine& line) {
+  bass::OutputTiming timing = bass::RealTimeOutputTiming();
+  line.Key("audio").BeginObject();
+  line.Key("blocks").Integer(std::int64_t(timing.blocks));
+  line.Key("underruns").Integer(std::int64_t(timing.underruns));
+  line.Key("longestMix").Number(timing.longestMixSeconds);
+  line.EndObject();
 }
 
 }  // namespace
@@ -108,6 +120,7 @@ int main(int argc, char** argv) {
   }
   automation.AddTraceSection(TraceQueuedDrawing);
   automation.AddTraceSection(TraceAnalyzersAndPlayer);
+  automation.AddTraceSection(TraceAudioOutput);
   SpectrumAnalyzer::RecordRuns(!options.traceFile.empty());
   if (!script.empty()) automation.SetScript(std::move(script));
   if (options.durationSeconds) automation.SetPassLimit(PassesForDuration(*options.durationSeconds));

@@ -12,6 +12,7 @@
 #include "platform/bass/mixer.h"
 #include "platform/bass/offline_output.h"
 #include "platform/bass/output.h"
+#include "platform/bass/output_timing.h"
 #include "platform/bass/source.h"
 #include "platform/bass/wav_writer.h"
 #include "platform/os/platform.h"
@@ -93,6 +94,10 @@ void RenderOfflineFrames(unsigned frames) {
   engine->offlineBlock.resize(2 * size_t(frames));
   engine->mixer.Mix(engine->offlineBlock.data(), frames);
   engine->offline->Append(engine->offlineBlock.data(), frames);
+}
+
+OutputTiming RealTimeOutputTiming() {
+  return engine && engine->output ? engine->output->Timing() : OutputTiming{};
 }
 
 }  // namespace bass

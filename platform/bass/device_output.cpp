@@ -50,6 +50,7 @@ class DeviceOutput final : public Output {
   DeviceOutput(AudioSubsystem subsystem, AudioDevice device)
       : subsystem_(std::move(subsystem)), device_(std::move(device)) {}
   ~DeviceOutput() override { SDL_PauseAudioDevice(device_.id(), 1); }
+  OutputTiming Timing() const override { return {}; }
 
  private:
   // Declared first so that it goes last.

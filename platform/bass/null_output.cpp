@@ -1,12 +1,12 @@
 // The null output: without a device, a thread mixes block after block on the clock and throws
 // the frames away, so songs advance and end as they would if heard.
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "platform/bass/block_pacer.h"
 #include "platform/bass/mixer.h"
 #include "platform/bass/output.h"
 #include "platform/bass/source.h"
@@ -20,7 +20,12 @@ constexpr int kMaxLagBlocks = 8;
 
 class NullOutput final : public Output {
  public:
-  explicit NullOutput(Mixer& mixer) : mixer_(mixer), thread_([this] { Run(); }) {}
+  explicit NullOutput(Mixer& mixer)
+      : mixer_(mixer),
+        pacer_(std::chrono::duration_cast<BlockPacer::Clock::duration>(
+                   std::chrono::duration<double>(double(kBlockFrames) / kOutputRate)),
+               kMaxLagBlocks, BlockPacer::Clock::now()),
+        thread_([this] { Run(); }) {}
   ~NullOutput() override {
     {
       std::lock_guard hold(lock_);
@@ -30,25 +35,27 @@ class NullOutput final : public Output {
     thread_.join();
   }
 
+  OutputTiming Timing() const override {
+    return {pacer_.Blocks(), pacer_.Underruns(),
+            std::chrono::duration<double>(pacer_.LongestMix()).count()};
+  }
+
  private:
   void Run() {
-    using Clock = std::chrono::steady_clock;
     std::vector<float> block(2 * kBlockFrames);
-    const auto blockTime = std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double>(double(kBlockFrames) / kOutputRate));
-    auto due = Clock::now();
     std::unique_lock hold(lock_);
     while (!stopping_) {
       hold.unlock();
+      auto started = BlockPacer::Clock::now();
       mixer_.Mix(block.data(), kBlockFrames);
+      auto due = pacer_.BlockMixed(started, BlockPacer::Clock::now());
       hold.lock();
-      due += blockTime;
-      if (Clock::now() - due > kMaxLagBlocks * blockTime) due = Clock::now();
       wake_.wait_until(hold, due, [this] { return stopping_; });
     }
   }
 
   Mixer& mixer_;
+  BlockPacer pacer_;
   std::mutex lock_;
   std::condition_variable wake_;
   bool stopping_ = false;

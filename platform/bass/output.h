@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "platform/bass/output_timing.h"
+
 namespace bass {
 
 class Mixer;
@@ -12,6 +14,9 @@ class Mixer;
 class Output {
  public:
   virtual ~Output() = default;
+  // How the output has kept time since it opened; any thread. SDL's device keeps its own buffer
+  // and does not say, so it reports nothing.
+  virtual OutputTiming Timing() const = 0;
 };
 
 // Null when SDL has no device to open. Sets the mixer's output timing before it starts.
