@@ -26,6 +26,14 @@ test: all
 bench: all
 	bench/run.sh $(BUILD)
 
+# Regenerates the demo disk in data/ and the program's resources in resources/, the same bytes on
+# every run: the music and disk.cfg first, since the track list picture carries the song titles.
+.PHONY: data
+data: deps
+	/usr/bin/python3 tools/make_music.py
+	/usr/bin/python3 tools/make_disk_art.py
+	/usr/bin/python3 tools/make_resources.py
+
 # The Debian package of the program, its disk, menu entry, icons and manual page, in $(BUILD).
 package: build
 	@cd $(BUILD) && cpack -G DEB
