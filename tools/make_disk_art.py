@@ -296,18 +296,20 @@ def header_bar(w, h, title, up):
 
 
 def close_mark(layer, box, s=1):
-    """The close cross at a panel's upper right, where the hot area that closes it lies."""
+    """The close cross at a panel's upper right, where the hot area that closes it lies; s is the
+    scale the panel is drawn at."""
     l, t, r, b = box
     k = 8
-    w, h = layer.size
-    mask = Image.new("L", (w * k, h * k), 0)
+    side = round(16 * s)  # the cross and its glow, around the box's centre
+    x0, y0 = round((l + r) / 2 - side / 2), round((t + b) / 2 - side / 2)
+    mask = Image.new("L", (side * k, side * k), 0)
     draw = ImageDraw.Draw(mask)
-    cx, cy, arm = (l + r) / 2 * k, (t + b) / 2 * k, 4 * s * k
+    cx, cy, arm = ((l + r) / 2 - x0) * k, ((t + b) / 2 - y0) * k, 4 * s * k
     draw.line([(cx - arm, cy - arm), (cx + arm, cy + arm)], fill=255, width=round(1.7 * s * k))
     draw.line([(cx - arm, cy + arm), (cx + arm, cy - arm)], fill=255, width=round(1.7 * s * k))
     mask = mask.reduce(k)
-    over(layer, glow(mask, 1.5 * s, CYAN, 0.6))
-    over(layer, solid(mask, ICE))
+    over(layer, glow(mask, 1.5 * s, CYAN, 0.6), (x0, y0))
+    over(layer, solid(mask, ICE), (x0, y0))
 
 
 # ---------------------------------------------------------------------------------------------
