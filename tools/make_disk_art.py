@@ -622,9 +622,12 @@ def frame_picture():
         over(layer, solid(ImageChops.subtract(shape, style.shrink(shape, 1)), CYAN, 0.6))
         text = label(name, 8 if b - t < 20 else 11, ICE, tracking_em=0.06)
         place_centred(layer, text, ((box[0] + box[2]) / 2, (box[1] + box[3]) / 2))
-    hints = label("LEFT  RIGHT  SONGS   ·   P  PAUSE   ·   ENTER  PLAY   ·   R  T  CREDITS   ·   ESC  QUIT", 8, MIST,
-                  halo_opacity=0.0, tracking_em=0.12)
-    over(layer, hints, (round(in_frame(OPENERS[1][1])[2]) + 28, 590 - hints.height // 2))
+    hints = label("LEFT RIGHT  SONGS  ·  ENTER  PLAY/STOP  ·  P  PAUSE  ·  R  CREDITS  ·  T  HIDE  ·  "
+                  "ESC  QUIT", 8, MIST, halo_opacity=0.0, tracking_em=0.08)
+    left, right = in_frame(OPENERS[1][1])[2] + 20, in_frame(OPENERS[2][1])[0] - 12
+    if hints.width > right - left:
+        raise ValueError("the keys' hints do not fit between the panel openers")
+    over(layer, hints, (round((left + right - hints.width) / 2), 590 - hints.height // 2))
 
     for x, y in BEAT_SPOTS:
         l, t, r, b = in_frame((x, y) + BEAT_SPOT_SIZE)
