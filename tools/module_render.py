@@ -221,7 +221,7 @@ XM_SHAPES = {
                        vibrato=(0, 64, 4, 12), panning=112),
     "pluck": dict(envelope=[(0, 64), (5, 30), (30, 0)], fadeout=4000, panning=176),
     "bell": dict(envelope=[(0, 64), (2, 64)], sustain=1, fadeout=1500, panning=150),
-    "pad": dict(envelope=[(0, 0), (24, 52), (60, 44)], sustain=2, fadeout=500),
+    "pad": dict(envelope=[(0, 24), (24, 52), (60, 44)], sustain=2, fadeout=500),
     "chip": dict(envelope=[(0, 64), (8, 40)], sustain=1, fadeout=4000),
     "keys": dict(envelope=[(0, 64), (8, 50)], sustain=1, fadeout=2000),
 }

@@ -1,7 +1,7 @@
 # The notation our songs are written in: notes on a grid of sixteenth-note steps, a chord per bar,
 # and the helpers that turn short texts (a melody, a drum pattern, a bass rhythm) into notes over
 # the song's chords. Both the tracker writers and the stream renderer read a song from here.
-from dataclasses import dataclass, field
+from dataclasses import dataclass, field, replace
 
 STEPS_PER_BAR = 16  # a step is a sixteenth note, and one row of a tracker pattern
 
@@ -142,13 +142,17 @@ def bass_line(song, rhythm, bars, low=36, velocity=1.0):
     return notes
 
 
-def pad_voices(song, bars, low, velocity=1.0, voices=3, bars_per_chord=1):
-    """Held chords, one list of notes per voice, each chord voiced from low up."""
+def pad_voices(song, bars, low, velocity=1.0, voices=3):
+    """Held chords, one list of notes per voice, each chord voiced from low up. A voice whose
+    note stays from one chord to the next holds it rather than strike it again."""
     lines = [[] for _ in range(voices)]
-    for bar in bars[::bars_per_chord]:
-        length = STEPS_PER_BAR * min(bars_per_chord, bars[-1] + 1 - bar)
+    for bar in bars:
         for line, note in zip(lines, chord_voicing(song.chords[bar], low, voices)):
-            line.append(Note(bar * STEPS_PER_BAR, note, length, velocity))
+            step = bar * STEPS_PER_BAR
+            if line and line[-1].pitch == note and line[-1].step + line[-1].length == step:
+                line[-1] = replace(line[-1], length=line[-1].length + STEPS_PER_BAR)
+            else:
+                line.append(Note(step, note, STEPS_PER_BAR, velocity))
     return lines
 
 
