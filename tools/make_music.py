@@ -8,7 +8,7 @@ import sys
 from pathlib import Path
 
 from module_render import build_mod, build_xm
-from score import (STEPS_PER_BAR, Note, Song, bass_line, broken_chords, chord_stabs, chord_voicing,
+from score import (STEPS_PER_BAR, Note, Song, bass_line, broken_chords, chord_stabs, chord_tones,
                    delayed, drum_hits, melody, pad_voices)
 from stream_render import encode_stream
 
@@ -30,10 +30,11 @@ def comp(song, bars, low, rhythm, tone, velocity=0.8):
     notes = []
     hits = [i for i, c in enumerate(rhythm) if c != "."] + [STEPS_PER_BAR]
     for bar in bars:
-        voicing = chord_voicing(song.chords[bar], low, 4)
+        root, intervals = chord_tones(song.chords[bar])
+        note = low + (root + intervals[tone] - low) % 12
         for i, j in zip(hits, hits[1:]):
             loud = velocity if rhythm[i].isupper() else 0.6 * velocity
-            notes.append(Note(bar * STEPS_PER_BAR + i, voicing[tone % len(voicing)], j - i, loud))
+            notes.append(Note(bar * STEPS_PER_BAR + i, note, j - i, loud))
     return notes
 
 

@@ -23,7 +23,9 @@ class Song:
     info: str
     file: str
     bpm: int
-    channels: list = None   # a module's: per channel, the parts it plays; None for a stream
+    # A module's channels: in a ProTracker song a tuple of parts each (the first named wins a
+    # step they share), in a FastTracker song one part each; None for a stream.
+    channels: list = None
     sounds: dict = field(default_factory=dict)  # part name: the instrument that plays it
     chords: list = field(default_factory=list)  # one chord name per bar
     parts: dict = field(default_factory=dict)   # part name: notes
@@ -37,9 +39,9 @@ class Song:
         return self.steps * 15 / self.bpm
 
     def section(self, chords):
-        """Appends bars with these chords; returns the range of their bar numbers."""
+        """Appends a bar for each chord of 'Am F C G'; returns the range of their bar numbers."""
         first = len(self.chords)
-        self.chords.extend(chords.split() if isinstance(chords, str) else chords)
+        self.chords.extend(chords.split())
         return range(first, len(self.chords))
 
     def add(self, part, notes):
@@ -59,7 +61,7 @@ class Song:
 PITCH_CLASSES = {"C": 0, "D": 2, "E": 4, "F": 5, "G": 7, "A": 9, "B": 11}
 # Chord qualities by the suffix of their name, as intervals over the root.
 QUALITIES = {"": (0, 4, 7), "m": (0, 3, 7), "7": (0, 4, 7, 10), "maj7": (0, 4, 7, 11),
-             "m7": (0, 3, 7, 10), "sus4": (0, 5, 7), "sus2": (0, 2, 7), "add9": (0, 4, 7, 14)}
+             "m7": (0, 3, 7, 10), "add9": (0, 4, 7, 14)}
 
 
 def pitch_class(name):
@@ -92,18 +94,17 @@ def chord_voicing(name, low, count=3):
 
 def melody(text, bar, velocity=1.0):
     """Notes from bars like 'E5:4 D5:2 C5:2 D5:2 E5:2 A4:4 | ...' starting at bar: a pitch, or
-    '-' for a rest, and a length in steps; '~' after the length lets a held note waver, '_' plays
-    it softly. Between two bar lines lie whole bars."""
+    '-' for a rest, and a length in steps; '~' after the length lets a held note waver. Between
+    two bar lines lie whole bars."""
     notes = []
     step = bar * STEPS_PER_BAR
     for bar_text in text.split("|"):
         for token in bar_text.split():
             name, length = token.split(":")
-            vibrato, soft = "~" in length, "_" in length
-            length = int(length.strip("~_"))
+            vibrato = length.endswith("~")
+            length = int(length.rstrip("~"))
             if name != "-":
-                notes.append(Note(step, pitch(name), length, velocity * (0.65 if soft else 1.0),
-                                  vibrato=vibrato))
+                notes.append(Note(step, pitch(name), length, velocity, vibrato=vibrato))
             step += length
         if step % STEPS_PER_BAR:
             raise ValueError(f"{bar_text!r} in {text!r} is not whole bars")
@@ -188,6 +189,6 @@ def chord_stabs(song, bars, rhythm, low, velocity=1.0):
 
 def delayed(notes, steps, velocity, end):
     """An echo of a line: later and softer, cut at the end of the song."""
-    return [Note(n.step + steps, n.pitch, min(n.length, end - n.step - steps),
-                 n.velocity * velocity, n.arpeggio, n.vibrato, n.delay)
+    return [replace(n, step=n.step + steps, length=min(n.length, end - n.step - steps),
+                    velocity=n.velocity * velocity)
             for n in notes if n.step + steps < end]
