@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 PRESET ?= release
 BUILD := build/$(PRESET)
 
-.PHONY: all deps configure build run test bench package clean
+.PHONY: all deps configure build run test bench soak package clean
 
 all: build
 	@ln -sf $(PRESET)/orvell build/orvell
@@ -25,6 +25,18 @@ test: all
 
 bench: all
 	bench/run.sh $(BUILD)
+
+# One hour of show time in record mode under AddressSanitizer and UBSan with scripted random
+# input: memory over show time, leaks at exit, the show's answer to its last inputs
+# (tools/soak.py). Its own build in build/soak; SOAK_ARGS="--seconds 600" for a shorter run.
+SANITIZE := -fsanitize=address,undefined
+soak: deps
+	@cmake -S . -B build/soak -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVELL_BENCH=OFF \
+	  -DCMAKE_C_FLAGS="$(SANITIZE) -fno-omit-frame-pointer" \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE) -fno-omit-frame-pointer" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)" >/dev/null
+	@cmake --build build/soak --target orvell -j $(JOBS)
+	tools/soak.py --orvell build/soak/orvell $(SOAK_ARGS)
 
 # Regenerates the demo disk in data/ and the program's resources in resources/, the same bytes on
 # every run: the music and disk.cfg first, since the track list picture carries the song titles.
