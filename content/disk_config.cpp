@@ -5,6 +5,7 @@
 #include <climits>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 bool DiskConfig::Open(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -91,4 +92,20 @@ int SaneSongCount(int count, std::size_t entriesInFile) {
   if (count <= 0) return 0;
   if (std::size_t(count) <= entriesInFile) return count;
   return int(std::max<std::size_t>(entriesInFile, std::min(count, kMaxSongsBeyondFile)));
+}
+
+bool StaysInMusicFolder(const std::string& fileName) {
+  int depth = 0;
+  std::size_t start = 0;
+  while (start <= fileName.size()) {
+    std::size_t end = std::min(fileName.find('/', start), fileName.size());
+    std::string_view part(fileName.data() + start, end - start);
+    if (part == "..") {
+      if (--depth < 0) return false;
+    } else if (!part.empty() && part != ".") {
+      ++depth;
+    }
+    start = end + 1;
+  }
+  return true;
 }

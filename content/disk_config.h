@@ -36,3 +36,8 @@ class DiskConfig {
 // count cannot make the program allocate or report without end.
 constexpr int kMaxSongsBeyondFile = 1024;
 int SaneSongCount(int count, std::size_t entriesInFile);
+
+// Whether a song's file name stays inside the disk's music folder. A disk is read from its own
+// folder only: a name whose ".." parts climb above the music folder is refused, like a file that
+// is not there.
+bool StaysInMusicFolder(const std::string& fileName);

@@ -70,10 +70,13 @@ GlobalInitializationScene::GlobalInitializationScene() {
     song.titleWidth = MeasureTextLine(song.title, 0.05f);
     song.titleOffset = 0.0f;
     std::string path = "data/music/" + file;
+    bool onDisk = StaysInMusicFolder(file);
     if (type == "mod") {
-      song.handle = BASS_MusicLoad(FALSE, path.c_str(), 0, 0, ModuleLoadFlags(path), 0);
+      song.handle =
+          onDisk ? BASS_MusicLoad(FALSE, path.c_str(), 0, 0, ModuleLoadFlags(path), 0) : 0;
     } else if (type == "stream") {
-      song.handle = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_SAMPLE_FLOAT);
+      song.handle =
+          onDisk ? BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_SAMPLE_FLOAT) : 0;
     } else {
       Show("Unsupported song type");
       song.handle = 0;

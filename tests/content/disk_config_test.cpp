@@ -113,4 +113,17 @@ TEST(SongCountSanity, CountsBeyondTheFileAreCutToTheCap) {
   EXPECT_EQ(SaneSongCount(-5, 10), 0);
 }
 
+TEST(MusicFolder, NamesMayGoDownAndUpButNeverAboveTheFolder) {
+  EXPECT_TRUE(StaysInMusicFolder("song.mod"));
+  EXPECT_TRUE(StaysInMusicFolder("with spaces.mod"));
+  EXPECT_TRUE(StaysInMusicFolder("sub/../song.mod"));
+  EXPECT_TRUE(StaysInMusicFolder("./sub//song..mod"));
+  EXPECT_TRUE(StaysInMusicFolder(""));  // the folder itself, which no loader opens
+  EXPECT_FALSE(StaysInMusicFolder(".."));
+  EXPECT_FALSE(StaysInMusicFolder("../gui.fx"));
+  EXPECT_FALSE(StaysInMusicFolder("../music/song.mod"));
+  EXPECT_FALSE(StaysInMusicFolder("sub/../../../../etc/passwd"));
+  EXPECT_FALSE(StaysInMusicFolder("./.."));
+}
+
 }  // namespace
