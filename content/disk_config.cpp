@@ -7,12 +7,15 @@
 #include <sstream>
 #include <string_view>
 
+#include "platform/os/platform.h"
+
 bool DiskConfig::Open(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file;
+  if (os::IsRegularFile(path)) file.open(path, std::ios::binary);
   std::ostringstream raw;
-  if (file) raw << file.rdbuf();
+  if (file.is_open()) raw << file.rdbuf();
   OpenText(raw.str());
-  return bool(file);
+  return file.is_open();
 }
 
 void DiskConfig::OpenText(std::string text) {

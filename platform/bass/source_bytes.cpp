@@ -8,6 +8,8 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/os/platform.h"
+
 namespace bass {
 namespace {
 
@@ -68,7 +70,7 @@ class FileReader final : public ByteReader {
 
 // The file's range: from offset, length bytes (0: to the end), cut at the end of the file.
 std::unique_ptr<FileReader> OpenFileRange(const SourceBytes& bytes) {
-  if (!bytes.path) return nullptr;
+  if (!bytes.path || !os::IsRegularFile(bytes.path)) return nullptr;
   File file(std::fopen(bytes.path, "rb"));
   if (!file) return nullptr;
   struct stat status;

@@ -246,8 +246,12 @@ HRESULT D3DXCreateEffectFromFileW(IDirect3DDevice9* device, const char* path, co
   if (!device || !path || !effect || defines || include || pool) {
     return call.Return(D3DERR_INVALIDCALL);
   }
-  std::ifstream file(os::ResolveDataPath(path), std::ios::binary);
-  if (!file) return Fail(call, D3DERR_NOTFOUND, std::string(path) + ": cannot open", errors);
+  const std::string resolved = os::ResolveDataPath(path);
+  std::ifstream file;
+  if (os::IsRegularFile(resolved)) file.open(resolved, std::ios::binary);
+  if (!file.is_open()) {
+    return Fail(call, D3DERR_NOTFOUND, std::string(path) + ": cannot open", errors);
+  }
   const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 
   d3dx::EffectDescription description;

@@ -108,7 +108,8 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* device, const char* path,
   if (auto failure = call.Injected()) return call.Return(*failure);
   if (!device || !path || !texture) return call.Return(D3DERR_INVALIDCALL);
   const std::string resolved = os::ResolveDataPath(path);
-  std::unique_ptr<SDL_RWops, CloseRw> file(SDL_RWFromFile(resolved.c_str(), "rb"));
+  std::unique_ptr<SDL_RWops, CloseRw> file(
+      os::IsRegularFile(resolved) ? SDL_RWFromFile(resolved.c_str(), "rb") : nullptr);
   if (!file) return call.Return(D3DERR_NOTFOUND);
   const std::size_t dot = resolved.find_last_of('.');
   const bool tgaByName =

@@ -4,6 +4,7 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 #include <X11/Xlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -100,6 +101,11 @@ std::string ResolveDataPath(const std::string& path) {
   static const std::string prefix = "data/";
   if (path.compare(0, prefix.size(), prefix) != 0) return path;
   return dataFolder + "/" + path.substr(prefix.size());
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat status;
+  return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 }  // namespace os

@@ -56,5 +56,8 @@ void OverrideCalendarTime(std::int64_t seconds);
 // directory).
 void SetDataFolder(const std::string& folder);
 std::string ResolveDataPath(const std::string& path);
+// Whether path names a regular file (after symbolic links). The disk's files are opened only when
+// it does: opening a named pipe waits for a writer for ever, and a device may never end.
+bool IsRegularFile(const std::string& path);
 
 }  // namespace os
