@@ -20,8 +20,15 @@ build: configure
 run: all
 	build/orvell $(ARGS)
 
+# Every suite in the chosen build, then the unit, end-to-end and bad-disk tests once more under
+# AddressSanitizer and UBSan (the asan preset, build/asan).
 test: all
 	ctest --preset $(PRESET) -j $(JOBS)
+ifneq ($(PRESET),asan)
+	@cmake --preset asan >/dev/null
+	@cmake --build build/asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+endif
 
 bench: all
 	bench/run.sh $(BUILD)

@@ -24,10 +24,10 @@ data=$4
   xdotool mousemove 500 400
   sleep 0.5
   # Keys are held for a while: a press and release inside one frame's message pump leave no trace,
-  # by design.
-  xdotool keydown space; sleep 0.1; xdotool keyup space
+  # by design, and a sanitizer build's frames on a busy machine take up to a few hundred ms.
+  xdotool keydown space; sleep 0.5; xdotool keyup space
   sleep 1.5
-  xdotool keydown Escape; sleep 0.1; xdotool keyup Escape
+  xdotool keydown Escape; sleep 0.5; xdotool keyup Escape
   for _ in $(seq 100); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
