@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Writes the fuzz targets' seed inputs to fuzz/seeds/TARGET: tiny, valid examples of every kind
 of file the program reads (a few KB each, so that mutating them stays fast), plus the near misses
 that lead the fuzzer into the readers' error paths. Deterministic: running it again gives the

@@ -1,6 +1,7 @@
 // The fuzz targets' driver in the ordinary build: runs every file of the folders named on the
 // command line through the target once, so that each finding, once fixed, stays fixed. A folder
-// that does not exist holds nothing; no input at all is an error, since the run would check nothing.
+// that does not exist holds nothing; no input at all is an error, since the run would check
+// nothing.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>

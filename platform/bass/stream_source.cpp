@@ -16,6 +16,13 @@ constexpr size_t kReadFrames = 1024;
 // Beyond this the resampler's fixed kernel would skip input; no real sound file comes near it.
 constexpr int kMaxInputRate = 16 * int(kOutputRate);
 
+// Float files hand over their samples as stored, and a damaged one holds NaN, infinities or huge
+// values, which the resampler would smear over its kernel and the spectrum would report. Samples
+// enter the engine finite and in [-1, 1], as every integer format's are; NaN becomes silence.
+float Bounded(float sample) {
+  return sample >= -1.0f ? (sample <= 1.0f ? sample : 1.0f) : (sample < -1.0f ? -1.0f : 0.0f);
+}
+
 // libsndfile reads through these, from a file range or a copy of memory.
 sf_count_t ReaderLength(void* user) {
   return static_cast<ByteReader*>(user)->Length();
@@ -113,8 +120,8 @@ class StreamSource final : public Source {
     }
     for (sf_count_t i = 0; i < n; ++i) {
       const float* in = &fileBlock_[size_t(i) * size_t(info_.channels)];
-      stereoBlock_[2 * size_t(i)] = in[0];
-      stereoBlock_[2 * size_t(i) + 1] = info_.channels > 1 ? in[1] : in[0];
+      stereoBlock_[2 * size_t(i)] = Bounded(in[0]);
+      stereoBlock_[2 * size_t(i) + 1] = Bounded(info_.channels > 1 ? in[1] : in[0]);
     }
     resampler_.Push(stereoBlock_.data(), size_t(n));
   }

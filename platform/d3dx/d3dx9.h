@@ -22,7 +22,7 @@ struct D3DXMATRIX : D3DMATRIX {
   // this · other: first this transform, then other.
   D3DXMATRIX operator*(const D3DMATRIX& other) const;
   D3DXMATRIX& operator*=(const D3DMATRIX& other);
-  bool operator==(const D3DMATRIX& other) const;
+  bool operator==(const D3DXMATRIX& other) const;
 };
 
 D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* out);

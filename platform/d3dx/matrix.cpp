@@ -24,7 +24,7 @@ D3DXMATRIX& D3DXMATRIX::operator*=(const D3DMATRIX& other) {
   return *this;
 }
 
-bool D3DXMATRIX::operator==(const D3DMATRIX& other) const {
+bool D3DXMATRIX::operator==(const D3DXMATRIX& other) const {
   for (int row = 0; row < 4; ++row) {
     for (int column = 0; column < 4; ++column) {
       if (m[row][column] != other.m[row][column]) return false;

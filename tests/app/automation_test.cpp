@@ -38,7 +38,7 @@ class AutomationTest : public ::testing::Test {
     os::UseVirtualClock(0, 20);
     manager->graphics = nullptr;
     manager->observer = &automation;
-    manager->sceneChain = [this] {
+    manager->sceneChain = [] {
       std::vector<std::unique_ptr<Scene>> scenes;
       scenes.push_back(std::make_unique<PlainScene>());
       scenes.push_back(std::make_unique<CountingScene>());

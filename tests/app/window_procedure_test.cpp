@@ -33,7 +33,7 @@ TEST_F(WindowProcedureTest, KeysAreSetAndClearedByVirtualKeyCode) {
 
 TEST_F(WindowProcedureTest, SystemKeysAreNotRecorded) {
   Send(WM_SYSKEYDOWN, 'A');
-  EXPECT_EQ(input->keys['A'], 0);
+  EXPECT_EQ(input->keys[int('A')], 0);
 }
 
 TEST_F(WindowProcedureTest, PressAndReleaseWithinOnePumpLeaveNoTrace) {
@@ -147,10 +147,10 @@ TEST_F(MainWindowTest, PostedMessagesReachTheWindowProcedureInOrder) {
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
   EXPECT_EQ(msg.message, WM_KEYDOWN);
   DispatchMessageW(&msg);
-  EXPECT_EQ(InputState::Instance()->keys['P'], 1);
+  EXPECT_EQ(InputState::Instance()->keys[int('P')], 1);
   ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
   DispatchMessageW(&msg);
-  EXPECT_EQ(InputState::Instance()->keys['P'], 0);
+  EXPECT_EQ(InputState::Instance()->keys[int('P')], 0);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "platform/bass/offline_output.h"
 #include "tests/platform/bass/fixture.h"
@@ -129,6 +130,31 @@ TEST_F(ChannelData, ResumedChannelSeesTheSilenceOfItsPause) {
   BASS_ChannelPlay(tone, FALSE);
   bass::RenderOfflineFrames(100);
   EXPECT_LT(Spectrum(tone)[40], 0.1f);
+}
+
+TEST_F(ChannelData, DamagedFloatSamplesGiveAFiniteSpectrum) {
+  // A float file may hold anything; the visualizers divide and compare by the magnitudes.
+  const std::vector<float> wild = {std::numeric_limits<float>::quiet_NaN(),
+                                   std::numeric_limits<float>::infinity(),
+                                   -std::numeric_limits<float>::infinity(),
+                                   std::numeric_limits<float>::max(),
+                                   -1e30f,
+                                   0.5f};
+  std::vector<float> samples;
+  for (int i = 0; i < 2000; ++i) samples.insert(samples.end(), wild.begin(), wild.end());
+  // At 22050 Hz the resampler mixes neighbouring samples too.
+  for (int rate : {44100, 22050}) {
+    HSTREAM song = LoadStream("wild.wav", MakeWavFloat(rate, 2, samples));
+    ASSERT_NE(song, 0u);
+    BASS_ChannelPlay(song, FALSE);
+    Render(3);
+    std::vector<float> spectrum(256);
+    ASSERT_EQ(BASS_ChannelGetData(song, spectrum.data(), BASS_DATA_FFT512), 1024u);
+    for (size_t k = 0; k < 256; ++k)
+      ASSERT_TRUE(std::isfinite(spectrum[k])) << rate << " bin " << k;
+    EXPECT_GT(spectrum[0] + spectrum[64] + spectrum[128], 0.0f) << rate << ": the rest still plays";
+    BASS_MusicFree(song);
+  }
 }
 
 TEST_F(ChannelData, OnlyTheFftIsServed) {
