@@ -60,7 +60,11 @@ class AutomationTest : public ::testing::Test {
 
   SceneManager* manager = SceneManager::Instance();
   Automation automation{manager};
-  std::string tracePath = ::testing::TempDir() + "automation-trace.jsonl";
+  // ctest runs each test in a process of its own, two at a time: a shared trace file would be
+  // removed by one test's tear-down while the other writes it.
+  std::string tracePath = ::testing::TempDir() + "automation-trace-" +
+                          ::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                          ".jsonl";
 };
 
 TEST_F(AutomationTest, PassLimitEndsTheRunAfterThatManyPasses) {
