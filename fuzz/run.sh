@@ -23,7 +23,7 @@ cmake -S . -B "$build" -DORVELL_FUZZ=ON -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COM
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVELL_TESTS=OFF -DORVELL_BENCH=OFF >/dev/null
 cmake --build "$build" -j "${JOBS:-2}" --target "${targets[@]/%/_fuzzer}"
 
-export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp"
+export LSAN_OPTIONS="suppressions=$PWD/cmake/sanitizers/lsan.supp"
 failed=0
 for target in "${targets[@]}"; do
   corpus=$build/corpus/$target
