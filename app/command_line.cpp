@@ -37,8 +37,8 @@ const Example kExamples[] = {
 
 const char kKeys[] =
     "Escape or Space skips the intro; on the player Left/Right change song, P or Return\n"
-    "play/pause, keypad +/- change the volume, R and T open the credits and track list,\n"
-    "Escape quits.";
+    "play/pause, R and T open the credits and track list, keypad +/- held scroll the\n"
+    "information and credits texts, Escape quits. The volume is set with its buttons.";
 
 const char kFiles[] =
     "The disk is read from the folder data beside the executable, else from\n"
