@@ -36,9 +36,10 @@ const Example kExamples[] = {
 };
 
 const char kKeys[] =
-    "Escape or Space skips the intro; on the player Left/Right change song, P or Return\n"
-    "play/pause, R and T open the credits and track list, keypad +/- held scroll the\n"
-    "information and credits texts, Escape quits. The volume is set with its buttons.";
+    "Escape or Space skips the intro; on the player Left/Right change song, Return plays\n"
+    "and stops, P pauses, R shows the credits and T hides them, keypad +/- held scroll the\n"
+    "information and credits texts, Escape quits. Volume, picture and track list have\n"
+    "buttons of their own.";
 
 const char kFiles[] =
     "The disk is read from the folder data beside the executable, else from\n"
