@@ -11,7 +11,7 @@
 #include "app/input_script.h"
 #include "app/orvell_app.h"
 #include "app/scene_manager.h"
-#include "content/spectrum_analyzer.h"
+#include "content/analyzer.h"
 #include "graphics/device_frame_graphics.h"
 #include "graphics/render_trace.h"
 #include "platform/bass/offline_output.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/scene.h"
-#include "content/spectrum_analyzer.h"
+#include "content/analyzer.h"
 
 class PresentsScene;
 

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "app/scene.h"
-#include "content/spectrum_analyzer.h"
+#include "content/analyzer.h"
 #include "scenes/player/information_panel.h"
 #include "scenes/player/overlay_panels.h"
 

@@ -2,8 +2,8 @@
 #include "scenes/player/player_trace.h"
 
 #include "app/scene_manager.h"
+#include "content/analyzer.h"
 #include "content/player_state.h"
-#include "content/spectrum_analyzer.h"
 #include "platform/bass/bass.h"
 #include "scenes/player/main_scene.h"
 

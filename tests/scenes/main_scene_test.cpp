@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "content/spectrum_analyzer.h"
+#include "content/analyzer.h"
 #include "tests/scenes/player_fixture.h"
 #include "visualizers/beat_blip.h"
 #include "visualizers/equalizer.h"

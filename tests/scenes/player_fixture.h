@@ -12,9 +12,9 @@
 
 #include "app/frame_timer.h"
 #include "app/input_state.h"
+#include "content/analyzer.h"
 #include "content/global_initialization_scene.h"
 #include "content/player_state.h"
-#include "content/spectrum_analyzer.h"
 #include "graphics/drawing_operations.h"
 #include "graphics/graphics_device.h"
 #include "graphics/gui_renderer.h"

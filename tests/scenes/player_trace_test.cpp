@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/scene_manager.h"
-#include "content/spectrum_analyzer.h"
+#include "content/analyzer.h"
 #include "tests/scenes/player_fixture.h"
 
 namespace player_test {

@@ -1,6 +1,6 @@
 // The spectrum analyzer's beat rule and history, its sampling period and the arguments it hands
 // its visualizers, with a spy visualizer; and one sample of a real song on the offline output.
-#include "content/spectrum_analyzer.h"
+#include "content/analyzer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Sampling, bands, beats and the visualizer calls.
-#include "content/spectrum_analyzer.h"
+#include "content/analyzer.h"
 
 #include <cstring>
 
