@@ -35,15 +35,11 @@ bench: all
 
 # One hour of show time in record mode under AddressSanitizer and UBSan with scripted random
 # input: memory over show time, leaks at exit, the show's answer to its last inputs
-# (tools/soak.py). Its own build in build/soak; SOAK_ARGS="--seconds 600" for a shorter run.
-SANITIZE := -fsanitize=address,undefined
+# (tools/soak.py). Runs the asan preset's orvell; SOAK_ARGS="--seconds 600" for a shorter run.
 soak: deps
-	@cmake -S . -B build/soak -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVELL_BENCH=OFF \
-	  -DCMAKE_C_FLAGS="$(SANITIZE) -fno-omit-frame-pointer" \
-	  -DCMAKE_CXX_FLAGS="$(SANITIZE) -fno-omit-frame-pointer" \
-	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE)" >/dev/null
-	@cmake --build build/soak --target orvell -j $(JOBS)
-	tools/soak.py --orvell build/soak/orvell $(SOAK_ARGS)
+	@cmake --preset asan >/dev/null
+	@cmake --build build/asan --target orvell -j $(JOBS)
+	tools/soak.py --orvell build/asan/orvell $(SOAK_ARGS)
 
 # Regenerates the demo disk in data/ and the program's resources in resources/, the same bytes on
 # every run: the music and disk.cfg first, since the track list picture carries the song titles.

@@ -260,7 +260,7 @@ def change_within(changes, key, after, window=REACTION):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--orvell", type=Path, default=ROOT / "build/soak/orvell")
+    parser.add_argument("--orvell", type=Path, default=ROOT / "build/asan/orvell")
     parser.add_argument("--seconds", type=float, default=3600.0)
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--out", type=Path, default=ROOT / "build/soak/run")
@@ -300,7 +300,7 @@ def main():
     env = dict(os.environ)
     env.pop("DISPLAY", None)
     env.pop("WAYLAND_DISPLAY", None)
-    # The same options as the asan test preset; cmake/sanitizers.cmake says why the TLS one.
+    # cmake/sanitizers.cmake says why the TLS interception is off.
     env["ASAN_OPTIONS"] = (
         "detect_leaks=1:abort_on_error=0:halt_on_error=1:intercept_tls_get_addr=0")
     env["UBSAN_OPTIONS"] = "print_stacktrace=1"
