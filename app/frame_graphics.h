@@ -18,6 +18,8 @@ class FrameGraphics {
   // Clears, renders what the scenes queued and presents; false when the present failed, that is
   // the device is lost. Nothing is drawn without a device.
   virtual bool DrawFrame() = 0;
+  // Whether the show runs in a window, which the user may drag; false without a device record.
+  virtual bool Windowed() const = 0;
   // Releases the device and then the renderer.
   virtual void Destroy() = 0;
 };

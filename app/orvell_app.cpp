@@ -9,14 +9,14 @@
 #include "platform/os/win32.h"
 
 int COrvellApp::InitInstance() {
-  if (options_.listModes) {
+  if (choice_.listModes) {
     for (const std::string& entry : ListDisplayModes().entries) std::printf("%s\n", entry.c_str());
     return 0;
   }
   SceneManager* manager = SceneManager::Instance();
-  if (options_.SkipSetup()) {
-    DisplayMode mode = options_.mode.value_or(DisplayMode{});
-    return manager->Run(mode.width, mode.height, mode.refreshRate, options_.fullScreen ? 1 : 0);
+  if (choice_.skipSetup) {
+    const DisplayMode& mode = choice_.mode;
+    return manager->Run(mode.width, mode.height, mode.refreshRate, choice_.fullScreen ? 1 : 0);
   }
 
   COrvellDlg dialog;

@@ -7,9 +7,6 @@
 const char kWindowClassName[] = "musicdisk";
 
 namespace {
-// Whether the window may be dragged; the window procedure only has the handle to go by.
-bool windowedMode = true;
-
 // The move loop of the system; returns when the left button is up again.
 void DragWindow(HWND window) {
   POINT cursor;
@@ -20,8 +17,7 @@ void DragWindow(HWND window) {
 }
 }  // namespace
 
-HWND CreateMainWindow(int width, int height, int fullScreen) {
-  windowedMode = fullScreen == 0;
+HWND CreateMainWindow(int width, int height) {
   HINSTANCE module = GetModuleHandleW(nullptr);
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
@@ -70,9 +66,12 @@ LRESULT WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_RBUTTONUP:
       input->buttons[2] = 0;
       return 0;
-    case WM_NCHITTEST:
-      if (input->buttons[0] && windowedMode) DragWindow(window);
+    case WM_NCHITTEST: {
+      // The window procedure only has the handle to go by; the device record knows the mode.
+      const FrameGraphics* graphics = SceneManager::Instance()->graphics;
+      if (input->buttons[0] && graphics && graphics->Windowed()) DragWindow(window);
       return HTCLIENT;
+    }
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }

@@ -8,8 +8,8 @@
 extern const char kWindowClassName[];  // "musicdisk"
 
 // Registers the window class and creates the window hidden at (10, 100) with the given outer size.
-// The window procedure lets the user drag the window only when fullScreen is 0. Null when the
-// window cannot be created.
-HWND CreateMainWindow(int width, int height, int fullScreen);
+// The window procedure lets the user drag the window only while the scene manager's graphics say
+// the show is windowed. Null when the window cannot be created.
+HWND CreateMainWindow(int width, int height);
 
 LRESULT WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -13,25 +13,9 @@ namespace {
 constexpr int kBandEnd[SpectrumAnalyzer::kBands] = {4, 12, 28, 61, 126, 256};
 constexpr float kBandDivisor[SpectrumAnalyzer::kBands] = {4, 8, 16, 33, 65, 130};
 
-bool recordRuns = false;
-std::vector<const SpectrumAnalyzer*> runs;
-
 }  // namespace
 
 SpectrumAnalyzer::SpectrumAnalyzer(Scene* owner) : owner(owner) {}
-
-void SpectrumAnalyzer::RecordRuns(bool record) {
-  recordRuns = record;
-  runs.clear();
-}
-
-const std::vector<const SpectrumAnalyzer*>& SpectrumAnalyzer::Runs() {
-  return runs;
-}
-
-void SpectrumAnalyzer::ClearRuns() {
-  runs.clear();
-}
 
 void SpectrumAnalyzer::Update(float first, float second) {
   const FrameTimer* timer = FrameTimer::Instance();
@@ -63,7 +47,7 @@ void SpectrumAnalyzer::Update(float first, float second) {
   std::memmove(bandHistory[0], bandHistory[1], sizeof(bandHistory[0]) * (kHistory - 1));
   std::memcpy(bandHistory[kHistory - 1], energy, sizeof energy);
 
-  if (recordRuns) runs.push_back(this);
+  if (onRun) onRun(*this);
   for (auto& visualizer : visualizers) {
     visualizer->Draw(spectrum, beats, lastSampleTime, sampleInterval, first, second);
   }

@@ -4,10 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
-#include "visualizers/visualizer.h"
+#include "content/visualizer.h"
 
 class Scene;
 
@@ -24,14 +25,13 @@ class SpectrumAnalyzer {
   // visualizer unread.
   void Update(float first, float second);
 
-  // The analyzers that ran since the last call of ClearRuns, in the order they ran, kept only
-  // while recording is on (the trace turns it on and clears the list every pass).
-  static void RecordRuns(bool record);
-  static const std::vector<const SpectrumAnalyzer*>& Runs();
-  static void ClearRuns();
+  // Told of every run after the analysis, before the visualizers draw; set from above by whoever
+  // watches the show (the trace), empty otherwise.
+  using RunObserver = std::function<void(const SpectrumAnalyzer&)>;
 
   std::vector<std::unique_ptr<Visualizer>> visualizers;  // called in this order
   Scene* owner;                                          // not owned; not used by the analysis
+  RunObserver onRun;
   float spectrum[256] = {};
   float lastSampleTime = 0.0f;               // the timer's total seconds at the last sample
   float sampleInterval = 0.0f;               // between the last two samples

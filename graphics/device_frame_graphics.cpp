@@ -1,16 +1,8 @@
 // Device creation, recovery, the drawing step and teardown for the frame loop.
 #include "graphics/device_frame_graphics.h"
 
-#include <cstdio>
-
 #include "graphics/graphics_device.h"
 #include "graphics/gui_renderer.h"
-#include "platform/d3d9/frame_capture.h"
-
-void DeviceFrameGraphics::RecordFrames(const std::string& folder, int everyNth) {
-  recordFolder_ = folder;
-  recordEvery_ = everyNth > 0 ? everyNth : 1;
-}
 
 HWND DeviceFrameGraphics::CreateDevice(int width, int height, int refreshRate, int fullScreen) {
   GraphicsDevice* graphics = GraphicsDevice::Instance(width, height, refreshRate, fullScreen);
@@ -39,24 +31,18 @@ bool DeviceFrameGraphics::RecoverDevice() {
 }
 
 bool DeviceFrameGraphics::DrawFrame() {
-  std::uint64_t pass = pass_++;
   IDirect3DDevice9* device = GraphicsDevice::Instance()->device;
   if (!device || FAILED(device->BeginScene())) return true;
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
   GuiRenderer::Instance()->Render();
   device->EndScene();
-  if (!recordFolder_.empty() && pass % std::uint64_t(recordEvery_) == 0) {
-    d3d9::FrameImage frame;
-    std::string error;
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame-%06llu.png", static_cast<unsigned long long>(pass));
-    if (FAILED(d3d9::CaptureFrame(device, &frame)) ||
-        !d3d9::WritePng(frame, recordFolder_ + name, &error)) {
-      std::fprintf(stderr, "orvell: cannot write frame %llu: %s\n",
-                   static_cast<unsigned long long>(pass), error.c_str());
-    }
-  }
+  if (frameDrawn_) frameDrawn_(device);
   return SUCCEEDED(device->Present(nullptr, nullptr, nullptr, nullptr));
+}
+
+bool DeviceFrameGraphics::Windowed() const {
+  const GraphicsDevice* graphics = GraphicsDevice::Instance();
+  return graphics && graphics->fullScreen == 0;
 }
 
 void DeviceFrameGraphics::Destroy() {

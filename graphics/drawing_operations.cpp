@@ -6,11 +6,6 @@
 #include "graphics/gui_renderer.h"
 #include "graphics/shared_textures.h"
 
-ImageButtonState& ImageButtonState::Get() {
-  static ImageButtonState state;
-  return state;
-}
-
 void DrawAtlasQuadTinted(float x, float y, float w, float h, float texLeft, float texTop,
                          float texRight, float texBottom, float r, float g, float b, float a) {
   QuadCommand quad{r,
@@ -39,7 +34,7 @@ bool ImageButton(std::int32_t id, float x, float y, float w, float h, float r, f
                  float a, const TexRect& normal, const TexRect& hover, const TexRect& pressed) {
   const InputState* input = InputState::Instance();
   const GraphicsDevice* device = GraphicsDevice::Instance();
-  ImageButtonState& state = ImageButtonState::Get();
+  ImageButtonState& state = GuiRenderer::Instance()->ImageButtons();
 
   float mx = (float(input->mouseX) / float(device->width) - 0.5f) * 2.0f;
   float my = (float(input->mouseY) / float(device->height) - 0.5f) * -2.0f;

@@ -9,15 +9,6 @@
 
 #include "platform/d3d9/d3d9.h"
 
-// The state every image button shares. Ids are nonzero and unique per button.
-struct ImageButtonState {
-  std::int32_t hotId = 0;             // the button under the mouse
-  std::int32_t activeId = 0;          // the button being pressed
-  std::int32_t cursorOverButton = 0;  // set while the mouse hovers a button with the left button up
-
-  static ImageButtonState& Get();
-};
-
 // A texture rectangle: left, top, right, bottom in texture coordinates.
 struct TexRect {
   float left, top, right, bottom;
@@ -28,8 +19,9 @@ void DrawAtlasQuad(float x, float y, float w, float h, float texLeft, float texT
 void DrawAtlasQuadTinted(float x, float y, float w, float h, float texLeft, float texTop,
                          float texRight, float texBottom, float r, float g, float b, float a);
 
-// An immediate-mode button from the title atlas, drawn with the normal, hover or pressed picture.
-// True in the frame in which the left button comes up over the button after being pressed on it.
+// An immediate-mode button from the title atlas, drawn with the normal, hover or pressed picture;
+// the buttons share the GUI renderer's ImageButtonState. True in the frame in which the left button
+// comes up over the button after being pressed on it.
 bool ImageButton(std::int32_t id, float x, float y, float w, float h, float r, float g, float b,
                  float a, const TexRect& normal, const TexRect& hover, const TexRect& pressed);
 

@@ -53,7 +53,7 @@ void QueueGlyph(const Colour& colour, float x, float y, float w, float h, float 
                 float texTop, float texRight, float texBottom) {
   GuiRenderer* renderer = GuiRenderer::Instance();
   renderer->QueueQuad({colour.r, colour.g, colour.b, colour.a, texLeft, texTop, texRight, texBottom,
-                       x, y, w, h, renderer->fontTexture, 1.0f});
+                       x, y, w, h, renderer->FontTexture(), 1.0f});
 }
 
 float Aspect() {

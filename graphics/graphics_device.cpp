@@ -21,7 +21,7 @@ GraphicsDevice* GraphicsDevice::Instance(int width, int height, int refreshRate,
     instance->height = height;
     instance->refreshRate = refreshRate;
     instance->fullScreen = fullScreen;
-    instance->window = CreateMainWindow(width, height, fullScreen);
+    instance->window = CreateMainWindow(width, height);
     if (instance->window) instance->InitDirect3D();
   }
   return instance.get();

@@ -35,8 +35,8 @@ GuiRenderer* GuiRenderer::Instance() {
     instance->CreateDeviceObjects();
     IDirect3DDevice9* device = Device();
     if (!device ||
-        FAILED(D3DXCreateTextureFromFileW(device, "data/font.png", &instance->fontTexture))) {
-      instance->fontTexture = nullptr;
+        FAILED(D3DXCreateTextureFromFileW(device, "data/font.png", &instance->fontTexture_))) {
+      instance->fontTexture_ = nullptr;
       Show("Failed to create default font");
       PostQuitMessage(0);
     }
@@ -53,25 +53,25 @@ void GuiRenderer::Destroy() {
   if (!instance) return;
   if (GraphicsDevice* graphics = GraphicsDevice::Instance())
     graphics->RemoveResourceOwner(instance);
-  ReleaseAndClear(instance->fontTexture);
-  ReleaseAndClear(instance->vertexDeclaration);
-  ReleaseAndClear(instance->vertexBuffer);
-  ReleaseAndClear(instance->indexBuffer);
-  ReleaseAndClear(instance->effect);
+  ReleaseAndClear(instance->fontTexture_);
+  ReleaseAndClear(instance->vertexDeclaration_);
+  ReleaseAndClear(instance->vertexBuffer_);
+  ReleaseAndClear(instance->indexBuffer_);
+  ReleaseAndClear(instance->effect_);
   delete instance;
   instance = nullptr;
 }
 
 void GuiRenderer::CreateDeviceObjects() {
   IDirect3DDevice9* device = Device();
-  if (!device || FAILED(device->CreateVertexDeclaration(kGuiVertexElements, &vertexDeclaration))) {
-    vertexDeclaration = nullptr;
+  if (!device || FAILED(device->CreateVertexDeclaration(kGuiVertexElements, &vertexDeclaration_))) {
+    vertexDeclaration_ = nullptr;
     Show("Failed to create vertex declaration");
   }
   ID3DXBuffer* errors = nullptr;
   if (!device || FAILED(D3DXCreateEffectFromFileW(device, "data/gui.fx", nullptr, nullptr, 0,
-                                                  nullptr, &effect, &errors))) {
-    effect = nullptr;
+                                                  nullptr, &effect_, &errors))) {
+    effect_ = nullptr;
     if (errors) {
       std::fprintf(stderr, "%s\n", static_cast<const char*>(errors->GetBufferPointer()));
     }
@@ -79,47 +79,54 @@ void GuiRenderer::CreateDeviceObjects() {
   }
   ReleaseAndClear(errors);
   // The renderer never selects a technique: drawing runs the effect's first, which must be this.
-  technique = effect ? effect->GetTechniqueByName("GUI") : nullptr;
-  if (!technique) Show("No such technique GUI in gui.fx");
+  technique_ = effect_ ? effect_->GetTechniqueByName("GUI") : nullptr;
+  if (!technique_) Show("No such technique GUI in gui.fx");
 }
 
 void GuiRenderer::QueueQuad(const QuadCommand& quad) {
-  quadQueue.push_back(quad);
+  // Greatest z first, equal z in queue order. Every quad of the show has depth 1, so the quad
+  // nearly always goes to the end: one comparison where sorting at render time would cost
+  // n log n, and the queue can be handed out in drawing order at any time.
+  if (quadQueue_.empty() || quadQueue_.back().z >= quad.z) {
+    quadQueue_.push_back(quad);
+    return;
+  }
+  auto after =
+      std::upper_bound(quadQueue_.begin(), quadQueue_.end(), quad,
+                       [](const QuadCommand& a, const QuadCommand& b) { return a.z > b.z; });
+  quadQueue_.insert(after, quad);
 }
 
 void GuiRenderer::QueueMesh(const MeshCommand& mesh) {
-  meshQueue.push_back(mesh);
+  meshQueue_.push_back(mesh);
 }
 
 void GuiRenderer::ReleaseDeviceResources() {
-  ReleaseAndClear(vertexBuffer);
-  ReleaseAndClear(indexBuffer);
-  ReleaseAndClear(vertexDeclaration);
-  ReleaseAndClear(effect);
-  vertexCapacity = 0;
+  ReleaseAndClear(vertexBuffer_);
+  ReleaseAndClear(indexBuffer_);
+  ReleaseAndClear(vertexDeclaration_);
+  ReleaseAndClear(effect_);
+  vertexCapacity_ = 0;
 }
 
 void GuiRenderer::RecreateDeviceResources() {
-  vertexCapacity = 0;
+  vertexCapacity_ = 0;
   CreateDeviceObjects();
 }
 
 bool GuiRenderer::Build() {
   IDirect3DDevice9* device = Device();
-  // Every quad of the show has depth 1, so the queue is nearly always in order already; checking
-  // costs one pass where sorting would cost a buffer and n log n comparisons.
-  auto deeperFirst = [](const QuadCommand& a, const QuadCommand& b) { return a.z > b.z; };
-  if (!std::is_sorted(quadQueue.begin(), quadQueue.end(), deeperFirst)) {
-    std::stable_sort(quadQueue.begin(), quadQueue.end(), deeperFirst);
-  }
-  const auto n = std::int32_t(quadQueue.size());
-  if (vertexCapacity < 4 * n) {
-    ReleaseAndClear(vertexBuffer);
-    ReleaseAndClear(indexBuffer);
+  const auto n = std::int32_t(quadQueue_.size());
+  if (vertexCapacity_ < 4 * n) {
+    ReleaseAndClear(vertexBuffer_);
+    ReleaseAndClear(indexBuffer_);
+    // Until both are made again the buffers hold nothing; a later, smaller frame must not skip
+    // their creation and lock a buffer that is gone.
+    vertexCapacity_ = 0;
     if (FAILED(device->CreateVertexBuffer(UINT(sizeof(GuiVertex) * 4 * n),
                                           D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT,
-                                          &vertexBuffer, nullptr))) {
-      vertexBuffer = nullptr;
+                                          &vertexBuffer_, nullptr))) {
+      vertexBuffer_ = nullptr;
       Show("Failed to create a vertex buffer");
       return false;
     }
@@ -127,14 +134,14 @@ bool GuiRenderer::Build() {
     UINT indexBytes = UINT(n) * 6 * (small ? 2 : 4);
     if (FAILED(device->CreateIndexBuffer(indexBytes, D3DUSAGE_WRITEONLY,
                                          small ? D3DFMT_INDEX16 : D3DFMT_INDEX32, D3DPOOL_DEFAULT,
-                                         &indexBuffer, nullptr))) {
-      indexBuffer = nullptr;
+                                         &indexBuffer_, nullptr))) {
+      indexBuffer_ = nullptr;
       Show(small ? "Failed to create a 16bit index buffer"
                  : "Failed to create a 32bit index buffer");
       return false;
     }
     void* indices = nullptr;
-    if (SUCCEEDED(indexBuffer->Lock(0, 0, &indices, 0))) {
+    if (SUCCEEDED(indexBuffer_->Lock(0, 0, &indices, 0))) {
       for (std::uint32_t k = 0; k < std::uint32_t(n); ++k) {
         const std::uint32_t pattern[6] = {4 * k, 4 * k + 1, 4 * k + 2, 4 * k, 4 * k + 2, 4 * k + 3};
         for (int i = 0; i < 6; ++i) {
@@ -145,50 +152,50 @@ bool GuiRenderer::Build() {
           }
         }
       }
-      indexBuffer->Unlock();
+      indexBuffer_->Unlock();
     }
-    vertexCapacity = 4 * n;
+    vertexCapacity_ = 4 * n;
   }
 
   void* locked = nullptr;
-  if (FAILED(vertexBuffer->Lock(0, 0, &locked, D3DLOCK_DISCARD))) return false;
+  if (FAILED(vertexBuffer_->Lock(0, 0, &locked, D3DLOCK_DISCARD))) return false;
   auto* vertices = static_cast<GuiVertex*>(locked);
   for (std::uint32_t i = 0; i < std::uint32_t(n); ++i) {
-    const QuadCommand& q = quadQueue[i];
-    if (i == 0 || q.texture != quadQueue[i - 1].texture) batches.push_back({i, q.texture});
+    const QuadCommand& q = quadQueue_[i];
+    if (i == 0 || q.texture != quadQueue_[i - 1].texture) batches_.push_back({i, q.texture});
     GuiVertex* v = vertices + 4 * i;
     v[0] = {q.x, q.y, q.z, q.texLeft, q.texBottom, q.r, q.g, q.b, q.a};
     v[1] = {q.x, q.y + q.h, q.z, q.texLeft, q.texTop, q.r, q.g, q.b, q.a};
     v[2] = {q.x + q.w, q.y + q.h, q.z, q.texRight, q.texTop, q.r, q.g, q.b, q.a};
     v[3] = {q.x + q.w, q.y, q.z, q.texRight, q.texBottom, q.r, q.g, q.b, q.a};
   }
-  batches.push_back({std::uint32_t(n), quadQueue.back().texture});
-  vertexBuffer->Unlock();
-  vertexStride = sizeof(GuiVertex);
+  batches_.push_back({std::uint32_t(n), quadQueue_.back().texture});
+  vertexBuffer_->Unlock();
+  vertexStride_ = sizeof(GuiVertex);
   return true;
 }
 
 void GuiRenderer::DrawQuads() {
   IDirect3DDevice9* device = Device();
   UINT passes = 0;
-  if (!effect || FAILED(effect->Begin(&passes, 0))) return;
-  device->SetVertexDeclaration(vertexDeclaration);
-  device->SetStreamSource(0, vertexBuffer, 0, UINT(vertexStride));
-  device->SetIndices(indexBuffer);
+  if (!effect_ || FAILED(effect_->Begin(&passes, 0))) return;
+  device->SetVertexDeclaration(vertexDeclaration_);
+  device->SetStreamSource(0, vertexBuffer_, 0, UINT(vertexStride_));
+  device->SetIndices(indexBuffer_);
   for (UINT pass = 0; pass < passes; ++pass) {
-    effect->BeginPass(pass);
-    for (std::size_t b = 0; b + 1 < batches.size(); ++b) {
-      effect->SetTexture("texture_0", batches[b].texture);
-      effect->CommitChanges();
-      UINT quads = batches[b + 1].first - batches[b].first;
-      if (FAILED(device->DrawIndexedPrimitive(primitiveType, 0, 0, UINT(vertexCapacity),
-                                              6 * batches[b].first, 2 * quads))) {
+    effect_->BeginPass(pass);
+    for (std::size_t b = 0; b + 1 < batches_.size(); ++b) {
+      effect_->SetTexture("texture_0", batches_[b].texture);
+      effect_->CommitChanges();
+      UINT quads = batches_[b + 1].first - batches_[b].first;
+      if (FAILED(device->DrawIndexedPrimitive(primitiveType_, 0, 0, UINT(vertexCapacity_),
+                                              6 * batches_[b].first, 2 * quads))) {
         Show("Failed to render graphical user interface");
       }
     }
-    effect->EndPass();
+    effect_->EndPass();
   }
-  effect->End();
+  effect_->End();
 }
 
 void GuiRenderer::DrawMeshes() {
@@ -198,7 +205,7 @@ void GuiRenderer::DrawMeshes() {
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-  for (const MeshCommand& mesh : meshQueue) {
+  for (const MeshCommand& mesh : meshQueue_) {
     device->SetTransform(D3DTS_WORLD, &mesh.world);
     device->SetTexture(0, mesh.texture);
     device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
@@ -219,9 +226,14 @@ void GuiRenderer::DrawMeshes() {
 }
 
 void GuiRenderer::Render() {
-  if (!quadQueue.empty() && Device() && Build()) DrawQuads();
-  quadQueue.clear();
-  batches.clear();
-  if (!meshQueue.empty() && Device()) DrawMeshes();
-  meshQueue.clear();
+  if (!quadQueue_.empty() && Device() && Build()) DrawQuads();
+  quadQueue_.clear();
+  batches_.clear();
+  if (!meshQueue_.empty() && Device()) DrawMeshes();
+  meshQueue_.clear();
+}
+
+void GuiRenderer::DiscardQueued() {
+  quadQueue_.clear();
+  meshQueue_.clear();
 }

@@ -38,6 +38,14 @@ struct MeshCommand {
   IDirect3DTexture9* texture;  // null: drawn two-sided, back faces first, like tinted glass
 };
 
+// The state every image button shares, process-wide in the renderer's record. Ids are nonzero and
+// unique per button.
+struct ImageButtonState {
+  std::int32_t hotId = 0;             // the button under the mouse
+  std::int32_t activeId = 0;          // the button being pressed
+  std::int32_t cursorOverButton = 0;  // set while the mouse hovers a button with the left button up
+};
+
 // One run of quads with the same texture in the sorted queue.
 struct QuadBatch {
   std::uint32_t first;
@@ -53,37 +61,49 @@ class GuiRenderer : public DeviceResourceOwner {
   // Releases the font texture and the device objects and frees the renderer.
   static void Destroy();
 
+  // Queues the quad in drawing order: after every queued quad of greater or equal z.
   void QueueQuad(const QuadCommand& quad);
   void QueueMesh(const MeshCommand& mesh);
   // Draws and empties both queues; between BeginScene and EndScene.
   void Render();
+  // Empties both queues without drawing them (tests and benchmarks look at one update's queue).
+  void DiscardQueued();
 
   // Around a device reset: the buffers, declaration and effect go, and come back afterwards (the
   // buffers at the next render that has quads).
   void ReleaseDeviceResources() override;
   void RecreateDeviceResources() override;
 
-  const std::vector<QuadCommand>& QueuedQuads() const { return quadQueue; }
-  const std::vector<MeshCommand>& QueuedMeshes() const { return meshQueue; }
-
-  std::int32_t vertexCapacity = 0;  // vertices the buffers hold, 4 a quad
-  std::int32_t vertexStride = 0;
-  IDirect3DVertexBuffer9* vertexBuffer = nullptr;
-  IDirect3DIndexBuffer9* indexBuffer = nullptr;
-  IDirect3DVertexDeclaration9* vertexDeclaration = nullptr;
-  D3DPRIMITIVETYPE primitiveType = D3DPT_TRIANGLELIST;
-  std::vector<QuadCommand> quadQueue;
-  std::vector<MeshCommand> meshQueue;
-  ID3DXEffect* effect = nullptr;
-  D3DXHANDLE technique = nullptr;
-  std::vector<QuadBatch> batches;
-  IDirect3DTexture9* fontTexture = nullptr;
+  // What the scenes queued this frame, the quads in the order they will be drawn.
+  const std::vector<QuadCommand>& QueuedQuads() const { return quadQueue_; }
+  const std::vector<MeshCommand>& QueuedMeshes() const { return meshQueue_; }
+  IDirect3DTexture9* FontTexture() const { return fontTexture_; }
+  ImageButtonState& ImageButtons() { return imageButtons_; }
+  // The device objects of the quad pass, null while not made.
+  const ID3DXEffect* Effect() const { return effect_; }
+  IDirect3DVertexBuffer9* VertexBuffer() const { return vertexBuffer_; }
+  IDirect3DIndexBuffer9* IndexBuffer() const { return indexBuffer_; }
+  std::int32_t VertexCapacity() const { return vertexCapacity_; }  // vertices, 4 a quad
 
  private:
   GuiRenderer() = default;
   void CreateDeviceObjects();
-  // Sorts the queue and fills the buffers; false when they could not be made.
+  // Fills the buffers from the queue; false when they could not be made.
   bool Build();
   void DrawQuads();
   void DrawMeshes();
+
+  std::int32_t vertexCapacity_ = 0;  // vertices the buffers hold, 4 a quad
+  std::int32_t vertexStride_ = 0;
+  IDirect3DVertexBuffer9* vertexBuffer_ = nullptr;
+  IDirect3DIndexBuffer9* indexBuffer_ = nullptr;
+  IDirect3DVertexDeclaration9* vertexDeclaration_ = nullptr;
+  D3DPRIMITIVETYPE primitiveType_ = D3DPT_TRIANGLELIST;
+  std::vector<QuadCommand> quadQueue_;
+  std::vector<MeshCommand> meshQueue_;
+  ID3DXEffect* effect_ = nullptr;
+  D3DXHANDLE technique_ = nullptr;
+  std::vector<QuadBatch> batches_;
+  IDirect3DTexture9* fontTexture_ = nullptr;
+  ImageButtonState imageButtons_;
 };

@@ -8,21 +8,26 @@
 #include "scenes/intro/qel_scene.h"
 #include "scenes/player/main_scene.h"
 
-std::vector<std::unique_ptr<Scene>> BuildSceneChain() {
-  return BuildSceneChainFrom(std::make_unique<GlobalInitializationScene>());
+std::vector<std::unique_ptr<Scene>> BuildSceneChain(const SceneChainHooks& hooks) {
+  return BuildSceneChainFrom(std::make_unique<GlobalInitializationScene>(), hooks);
 }
 
-std::vector<std::unique_ptr<Scene>> BuildSceneChainFrom(std::unique_ptr<Scene> first) {
+std::vector<std::unique_ptr<Scene>> BuildSceneChainFrom(std::unique_ptr<Scene> first,
+                                                        const SceneChainHooks& hooks) {
   std::vector<std::unique_ptr<Scene>> scenes;
   scenes.push_back(std::move(first));
   auto logo = std::make_unique<QelCorp>();
   auto captions = std::make_unique<QelScene>(logo.get());
   auto presents = std::make_unique<PresentsScene>(captions.get());
   auto intro = std::make_unique<IntroScene>(presents.get());
+  auto player = std::make_unique<MainScene>();
+  intro->analyzer.onRun = hooks.analyzerRuns;
+  player->analyzer->onRun = hooks.analyzerRuns;
+  if (hooks.playerScreenBuilt) hooks.playerScreenBuilt(*player);
   scenes.push_back(std::move(logo));
   scenes.push_back(std::move(captions));
   scenes.push_back(std::move(presents));
   scenes.push_back(std::move(intro));
-  scenes.push_back(std::make_unique<MainScene>());
+  scenes.push_back(std::move(player));
   return scenes;
 }

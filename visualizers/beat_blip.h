@@ -2,7 +2,7 @@
 // band lights its spot fully, which then fades by a fixed step per call.
 #pragma once
 
-#include "visualizers/visualizer.h"
+#include "content/visualizer.h"
 
 class BeatBlip : public Visualizer {
  public:

@@ -2,7 +2,7 @@
 // lights its column's cells up to its level at once, and lit cells fade with the sample interval.
 #pragma once
 
-#include "visualizers/visualizer.h"
+#include "content/visualizer.h"
 
 class Equalizer : public Visualizer {
  public:

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
+#include "content/visualizer.h"
 #include "graphics/graphics_device.h"
 #include "platform/d3d9/d3d9.h"
-#include "visualizers/visualizer.h"
 
 class GlenzBeatBox : public Visualizer, public DeviceResourceOwner {
  public:

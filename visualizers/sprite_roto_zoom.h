@@ -3,9 +3,9 @@
 // credit sprites, in a random order, each zoom in and rush past. 35 seconds in all, then nothing.
 #pragma once
 
+#include "content/visualizer.h"
 #include "graphics/graphics_device.h"
 #include "visualizers/mesh_buffer.h"
-#include "visualizers/visualizer.h"
 
 class SpriteRotoZoom : public Visualizer, public DeviceResourceOwner {
  public:

@@ -3,9 +3,9 @@
 // over every quad of the frame fades the scene in from black and out to black with its fade.
 #pragma once
 
+#include "content/visualizer.h"
 #include "graphics/graphics_device.h"
 #include "visualizers/mesh_buffer.h"
-#include "visualizers/visualizer.h"
 
 class SwirlingCloud : public Visualizer, public DeviceResourceOwner {
  public:

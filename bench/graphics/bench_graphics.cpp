@@ -50,7 +50,7 @@ class Stage {
 
 void QueueQuadsInThreeRuns(int count) {
   GuiRenderer* renderer = GuiRenderer::Instance();
-  IDirect3DTexture9* textures[3] = {SharedTextures::Get().titleAtlas, renderer->fontTexture,
+  IDirect3DTexture9* textures[3] = {SharedTextures::Get().titleAtlas, renderer->FontTexture(),
                                     nullptr};
   for (int i = 0; i < count; ++i) {
     float x = float(i % 100) * 0.02f - 1.0f;

@@ -118,8 +118,7 @@ class Stage {
     FrameTimer* timer = FrameTimer::Instance();
     timer->deltaSeconds = 0.02f;
     timer->totalSeconds += 0.02f;
-    GuiRenderer::Instance()->quadQueue.clear();
-    GuiRenderer::Instance()->meshQueue.clear();
+    GuiRenderer::Instance()->DiscardQueued();
   }
 
   MainScene& Scene() { return *scene_; }
@@ -140,18 +139,17 @@ void RunFrames(benchmark::State& state, int panelState, float transition) {
     return;
   }
   std::size_t quads = 0, meshes = 0, analyzerRuns = 0;
+  stage.Scene().analyzer->onRun = [&analyzerRuns](const SpectrumAnalyzer&) { ++analyzerRuns; };
   for (auto _ : state) {
     state.PauseTiming();
     stage.BetweenFrames();
     stage.Scene().overlayPanels.panelState = panelState;
     stage.Scene().overlayPanels.panelTransition = transition;
-    SpectrumAnalyzer::ClearRuns();
     state.ResumeTiming();
     stage.Scene().Update();
     state.PauseTiming();
-    quads += GuiRenderer::Instance()->quadQueue.size();
-    meshes += GuiRenderer::Instance()->meshQueue.size();
-    analyzerRuns += SpectrumAnalyzer::Runs().size();
+    quads += GuiRenderer::Instance()->QueuedQuads().size();
+    meshes += GuiRenderer::Instance()->QueuedMeshes().size();
     state.ResumeTiming();
   }
   double frames = double(state.iterations());

@@ -6,6 +6,7 @@
 #include "app/input_state.h"
 #include "content/player_state.h"
 #include "graphics/drawing_operations.h"
+#include "graphics/gui_renderer.h"
 #include "platform/bass/bass.h"
 #include "platform/os/win32.h"
 #include "scenes/player/playback_controls.h"
@@ -54,7 +55,7 @@ void MainScene::DrawBackdrop() {
 }
 
 void MainScene::Update() {
-  ImageButtonState::Get().cursorOverButton = 0;
+  GuiRenderer::Instance()->ImageButtons().cursorOverButton = 0;
   StepFadeIn();
   StepQuittingFadeOut();
   AdvanceAtSongEnd();
@@ -76,6 +77,7 @@ void MainScene::Update() {
   }
 
   const PlayerState* player = PlayerState::Instance();
-  SetCursor(ImageButtonState::Get().cursorOverButton ? player->handCursor
-                                                     : LoadCursorW(nullptr, IDC_ARROW));
+  SetCursor(GuiRenderer::Instance()->ImageButtons().cursorOverButton
+                ? player->handCursor
+                : LoadCursorW(nullptr, IDC_ARROW));
 }

@@ -32,6 +32,7 @@ class ModeGraphics : public FrameGraphics {
   void CreateRenderer() override {}
   bool RecoverDevice() override { return true; }
   bool DrawFrame() override { return true; }
+  bool Windowed() const override { return true; }
   void Destroy() override {}
 
   std::optional<ShowMode> started;
@@ -71,7 +72,7 @@ class OrvellAppTest : public ::testing::Test {
     d3d9::UseRecordingDevice(false);
   }
 
-  int Start(const Options& options) { return COrvellApp(options, host).InitInstance(); }
+  int Start(const StartupChoice& choice) { return COrvellApp(choice, host).InitInstance(); }
 
   SceneManager* manager = SceneManager::Instance();
   ModeGraphics graphics;
@@ -80,7 +81,7 @@ class OrvellAppTest : public ::testing::Test {
 };
 
 TEST_F(OrvellAppTest, OkRunsTheShowInThePreselectedModeWindowed) {
-  EXPECT_EQ(Start(Options{}), 0);
+  EXPECT_EQ(Start(StartupChoice{}), 0);
   EXPECT_EQ(host.shown, 1);
   EXPECT_EQ(host.shownTemplate.caption, "Orvell");
   ASSERT_TRUE(graphics.started);
@@ -94,7 +95,7 @@ TEST_F(OrvellAppTest, OkRunsTheShowInTheModeAndScreenThePersonChose) {
     controls.ticked = true;
     return IDOK;
   };
-  EXPECT_EQ(Start(Options{}), 0);
+  EXPECT_EQ(Start(StartupChoice{}), 0);
   ASSERT_TRUE(graphics.started);
   EXPECT_EQ(*graphics.started, (ShowMode{1920, 1080, 75, 1}));
 }
@@ -104,7 +105,7 @@ TEST_F(OrvellAppTest, CancelRunsNothingAndEndsWithSuccess) {
     controls.SelectListEntry(2);
     return IDCANCEL;
   };
-  EXPECT_EQ(Start(Options{}), 0);
+  EXPECT_EQ(Start(StartupChoice{}), 0);
   EXPECT_EQ(host.shown, 1);
   EXPECT_FALSE(graphics.started);
   EXPECT_EQ(showsBuilt, 0);
@@ -116,7 +117,7 @@ TEST_F(OrvellAppTest, OkWithAnEmptyListRunsWindowedAt1024x768) {
     controls.ticked = true;
     return IDOK;
   };
-  EXPECT_EQ(Start(Options{}), 0);
+  EXPECT_EQ(Start(StartupChoice{}), 0);
   ASSERT_TRUE(graphics.started);
   EXPECT_EQ(*graphics.started, (ShowMode{1024, 768, 60, 0}));
 }
@@ -124,19 +125,20 @@ TEST_F(OrvellAppTest, OkWithAnEmptyListRunsWindowedAt1024x768) {
 TEST_F(OrvellAppTest, ADialogThatCannotBeShownEndsTheProgramWithoutAShow) {
   host.failure = "no way to show a dialog";
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(Start(Options{}), 1);
+  EXPECT_EQ(Start(StartupChoice{}), 1);
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("no way to show a dialog"),
             std::string::npos);
   EXPECT_FALSE(graphics.started);
 }
 
 TEST_F(OrvellAppTest, TheCommandLinesModeSkipsTheDialog) {
-  Options noSetup;
-  noSetup.noSetup = true;
+  StartupChoice noSetup;
+  noSetup.skipSetup = true;
   EXPECT_EQ(Start(noSetup), 0);
   EXPECT_EQ(*graphics.started, (ShowMode{1024, 768, 60, 0}));
 
-  Options mode;
+  StartupChoice mode;
+  mode.skipSetup = true;
   mode.mode = DisplayMode{1280, 720, 50};
   mode.fullScreen = true;
   EXPECT_EQ(Start(mode), 0);
@@ -145,7 +147,7 @@ TEST_F(OrvellAppTest, TheCommandLinesModeSkipsTheDialog) {
 }
 
 TEST_F(OrvellAppTest, ListModesPrintsTheDialogsEntriesAndRunsNothing) {
-  Options options;
+  StartupChoice options;
   options.listModes = true;
   ::testing::internal::CaptureStdout();
   EXPECT_EQ(Start(options), 0);

@@ -59,6 +59,7 @@ class FakeGraphics : public FrameGraphics {
     ++frames;
     return presentFailuresLeft-- <= 0;
   }
+  bool Windowed() const override { return true; }
   void Destroy() override { events.push_back("graphics destroyed"); }
   bool failCreate = false;
   bool recoverSucceeds = true;

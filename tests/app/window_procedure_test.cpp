@@ -103,6 +103,21 @@ TEST_F(WindowProcedureTest, CloseAndQuitEndTheRun) {
 
 namespace {
 
+// The mode as the device record would tell it.
+class ModeOnly : public FrameGraphics {
+ public:
+  explicit ModeOnly(bool windowed) : windowed_(windowed) {}
+  HWND CreateDevice(int, int, int, int) override { return nullptr; }
+  void CreateRenderer() override {}
+  bool RecoverDevice() override { return true; }
+  bool DrawFrame() override { return true; }
+  bool Windowed() const override { return windowed_; }
+  void Destroy() override {}
+
+ private:
+  bool windowed_;
+};
+
 // With a real (offscreen) window: a left press that reaches the hit test in windowed mode runs
 // the system's move loop, whose closing WM_LBUTTONUP clears the button.
 class MainWindowTest : public ::testing::Test {
@@ -113,14 +128,17 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_TRUE(platform) << error;
   }
   void TearDown() override {
+    SceneManager::Instance()->graphics = nullptr;
     UnregisterClassW(kWindowClassName, GetModuleHandleW(nullptr));
     InputState::Destroy();
   }
   std::unique_ptr<os::Platform> platform;
+  ModeOnly windowed{true}, fullScreen{false};
 };
 
 TEST_F(MainWindowTest, DragInWindowedModeEndsWithTheButtonReleased) {
-  HWND window = CreateMainWindow(320, 240, 0);
+  SceneManager::Instance()->graphics = &windowed;
+  HWND window = CreateMainWindow(320, 240);
   ASSERT_NE(window, nullptr);
   InputState* input = InputState::Instance();
   SendMessageW(window, WM_LBUTTONDOWN, 0, 0);
@@ -130,7 +148,8 @@ TEST_F(MainWindowTest, DragInWindowedModeEndsWithTheButtonReleased) {
 }
 
 TEST_F(MainWindowTest, FullScreenNeverDrags) {
-  HWND window = CreateMainWindow(320, 240, 1);
+  SceneManager::Instance()->graphics = &fullScreen;
+  HWND window = CreateMainWindow(320, 240);
   ASSERT_NE(window, nullptr);
   InputState* input = InputState::Instance();
   SendMessageW(window, WM_LBUTTONDOWN, 0, 0);
@@ -139,7 +158,7 @@ TEST_F(MainWindowTest, FullScreenNeverDrags) {
 }
 
 TEST_F(MainWindowTest, PostedMessagesReachTheWindowProcedureInOrder) {
-  HWND window = CreateMainWindow(320, 240, 0);
+  HWND window = CreateMainWindow(320, 240);
   ASSERT_NE(window, nullptr);
   PostMessageW(window, WM_KEYDOWN, 'P', 0);
   PostMessageW(window, WM_KEYUP, 'P', 0);

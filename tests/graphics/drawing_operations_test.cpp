@@ -21,8 +21,8 @@ class ImageButtonTest : public RecordingDeviceTest {
     input->mouseY = py;
     input->buttons[0] = down ? 1 : 0;
     bool clicked = ImageButton(7, 0.0f, 0.0f, 0.2f, 0.2f, 1, 1, 1, 1, normal, hover, pressed);
-    lastPicture = renderer->quadQueue.back().texLeft;
-    renderer->quadQueue.clear();
+    lastPicture = renderer->QueuedQuads().back().texLeft;
+    renderer->DiscardQueued();
     return clicked;
   }
   GuiRenderer* renderer = nullptr;
@@ -34,13 +34,13 @@ class ImageButtonTest : public RecordingDeviceTest {
 TEST_F(ImageButtonTest, HoverPressReleaseClicksOnTheReleaseFrameOnly) {
   EXPECT_FALSE(Frame(550, 450, false));
   EXPECT_FLOAT_EQ(lastPicture, 0.2f);
-  EXPECT_EQ(ImageButtonState::Get().cursorOverButton, 1);
+  EXPECT_EQ(GuiRenderer::Instance()->ImageButtons().cursorOverButton, 1);
   EXPECT_FALSE(Frame(550, 450, true));
   EXPECT_FLOAT_EQ(lastPicture, 0.3f);
   EXPECT_FALSE(Frame(560, 450, true));
   EXPECT_TRUE(Frame(560, 450, false));
-  EXPECT_EQ(ImageButtonState::Get().activeId, 0);
-  EXPECT_EQ(ImageButtonState::Get().hotId, 0);
+  EXPECT_EQ(GuiRenderer::Instance()->ImageButtons().activeId, 0);
+  EXPECT_EQ(GuiRenderer::Instance()->ImageButtons().hotId, 0);
   EXPECT_FALSE(Frame(560, 450, false));
 }
 
@@ -50,7 +50,7 @@ TEST_F(ImageButtonTest, ReleasedOutsideNoClickAndThePressedLookStays) {
   EXPECT_FALSE(Frame(100, 100, true));
   EXPECT_FALSE(Frame(100, 100, false));
   EXPECT_FLOAT_EQ(lastPicture, 0.3f);
-  EXPECT_EQ(ImageButtonState::Get().activeId, 7);
+  EXPECT_EQ(GuiRenderer::Instance()->ImageButtons().activeId, 7);
 }
 
 TEST_F(ImageButtonTest, DraggingOntoTheButtonPressesNothing) {
@@ -65,7 +65,7 @@ TEST_F(ImageButtonTest, TheEdgeIsOutside) {
   EXPECT_FLOAT_EQ(lastPicture, 0.1f);
   EXPECT_FALSE(Frame(550, 500, false));  // exactly y
   EXPECT_FLOAT_EQ(lastPicture, 0.1f);
-  EXPECT_EQ(ImageButtonState::Get().cursorOverButton, 0);
+  EXPECT_EQ(GuiRenderer::Instance()->ImageButtons().cursorOverButton, 0);
 }
 
 using AtlasQuadTest = RecordingDeviceTest;
@@ -76,7 +76,7 @@ TEST_F(AtlasQuadTest, AtlasQuadsCutTheTitleAtlasAtDepthOne) {
   SharedTextures::Get().titleAtlas = atlas;
   DrawAtlasQuad(-1, -1, 2, 2, 0.1f, 0.2f, 0.3f, 0.4f);
   DrawAtlasQuadTinted(0, 0, 1, 1, 0, 0, 1, 1, 0.5f, 0.25f, 0.125f, 0.75f);
-  const auto& quads = GuiRenderer::Instance()->quadQueue;
+  const auto& quads = GuiRenderer::Instance()->QueuedQuads();
   ASSERT_EQ(quads.size(), 2u);
   EXPECT_EQ(quads[0].texture, atlas);
   EXPECT_FLOAT_EQ(quads[0].a, 1.0f);
@@ -84,7 +84,7 @@ TEST_F(AtlasQuadTest, AtlasQuadsCutTheTitleAtlasAtDepthOne) {
   EXPECT_FLOAT_EQ(quads[1].g, 0.25f);
   EXPECT_FLOAT_EQ(quads[1].a, 0.75f);
   EXPECT_FLOAT_EQ(quads[1].z, 1.0f);
-  GuiRenderer::Instance()->quadQueue.clear();
+  GuiRenderer::Instance()->DiscardQueued();
   SharedTextures::Get().titleAtlas = nullptr;
 }
 
@@ -93,13 +93,12 @@ TEST_F(AtlasQuadTest, SpriteMeshesAreTwoTexturedTriangles) {
   D3DMATRIX world{};
   world._11 = 2;
   QueueSpriteMesh(nullptr, nullptr, world);
-  const auto& meshes = GuiRenderer::Instance()->meshQueue;
+  const auto& meshes = GuiRenderer::Instance()->QueuedMeshes();
   ASSERT_EQ(meshes.size(), 1u);
   EXPECT_EQ(meshes[0].stride, 20u);
   EXPECT_EQ(meshes[0].primitiveCount, 2u);
   EXPECT_EQ(meshes[0].fvf, 0x102u);
   EXPECT_EQ(meshes[0].world._11, 2.0f);
-  GuiRenderer::Instance()->meshQueue.clear();
 }
 
 }  // namespace

@@ -13,8 +13,8 @@ class FontLayoutTest : public RecordingDeviceTest {
     renderer = GuiRenderer::Instance();
   }
   std::vector<QuadCommand> Take() {
-    std::vector<QuadCommand> quads = renderer->quadQueue;
-    renderer->quadQueue.clear();
+    std::vector<QuadCommand> quads = renderer->QueuedQuads();
+    renderer->DiscardQueued();
     return quads;
   }
   GuiRenderer* renderer = nullptr;
@@ -31,7 +31,7 @@ TEST_F(FontLayoutTest, LineAdvancesByTrimmedWidths) {
     EXPECT_NEAR(quads[i].w, widths[i], 1e-6) << i;
     EXPECT_NEAR(quads[i].x, x, 1e-6) << i;
     EXPECT_FLOAT_EQ(quads[i].h, 0.1f);
-    EXPECT_EQ(quads[i].texture, renderer->fontTexture);
+    EXPECT_EQ(quads[i].texture, renderer->FontTexture());
     x += widths[i];
   }
   EXPECT_NEAR(extent.width, 0.094f, 1e-6);

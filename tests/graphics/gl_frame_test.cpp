@@ -45,11 +45,16 @@ TEST(GlFrame, AtlasTextAndTranslucentMeshLandWhereTheyShould) {
   DeviceFrameGraphics graphics;
   ASSERT_NE(graphics.CreateDevice(400, 300, 60, 0), nullptr) << "no OpenGL device";
   graphics.CreateRenderer();
-  graphics.RecordFrames(folder, 1);
+  // Captured and written between drawing and presenting, as record mode does.
+  graphics.OnFrameDrawn([&](IDirect3DDevice9* drawn) {
+    d3d9::FrameImage image;
+    ASSERT_EQ(d3d9::CaptureFrame(drawn, &image), D3D_OK);
+    ASSERT_TRUE(d3d9::WritePng(image, folder + "/frame-000000.png", &error)) << error;
+  });
   IDirect3DDevice9* device = GraphicsDevice::Instance()->device;
   GuiRenderer* renderer = GuiRenderer::Instance();
-  ASSERT_NE(renderer->effect, nullptr);
-  ASSERT_NE(renderer->fontTexture, nullptr);
+  ASSERT_NE(renderer->Effect(), nullptr);
+  ASSERT_NE(renderer->FontTexture(), nullptr);
   SharedTextures& shared = SharedTextures::Get();
   ASSERT_EQ(D3DXCreateTextureFromFileW(device, "data/tit.png", &shared.titleAtlas), D3D_OK);
 

@@ -14,8 +14,8 @@ class GuiRendererTest : public RecordingDeviceTest {
     RecordingDeviceTest::SetUp();
     Open();
     renderer = GuiRenderer::Instance();
-    ASSERT_NE(renderer->effect, nullptr);
-    ASSERT_NE(renderer->fontTexture, nullptr);
+    ASSERT_NE(renderer->Effect(), nullptr);
+    ASSERT_NE(renderer->FontTexture(), nullptr);
     Log().ClearCalls();
   }
   void Queue(int count, IDirect3DTexture9* texture, float z = 1.0f) {
@@ -26,7 +26,7 @@ class GuiRendererTest : public RecordingDeviceTest {
   std::vector<const d3d9::RecordedCall*> Draws() {
     return Log().CallsNamed("DrawIndexedPrimitive");
   }
-  IDirect3DTexture9* A() { return renderer->fontTexture; }
+  IDirect3DTexture9* A() { return renderer->FontTexture(); }
   IDirect3DVertexBuffer9* MeshBuffer(UINT bytes) {
     IDirect3DVertexBuffer9* buffer = nullptr;
     GraphicsDevice::Instance()->device->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, 0,
@@ -66,15 +66,19 @@ TEST_F(GuiRendererTest, TextureRunsGiveOneDrawEach) {
   EXPECT_EQ(draws[1]->draw->texture, nullptr);
   EXPECT_EQ(draws[2]->draw->texture, A());
   EXPECT_EQ(draws[0]->draw->stride, 36u);
-  EXPECT_TRUE(renderer->quadQueue.empty());
-  EXPECT_TRUE(renderer->batches.empty());
+  EXPECT_TRUE(renderer->QueuedQuads().empty());
+  // The runs are not carried into the next frame.
+  Queue(1, nullptr);
+  renderer->Render();
+  ASSERT_EQ(Draws().size(), 4u);
+  EXPECT_EQ(Draws()[3]->numbers, (std::vector<double>{D3DPT_TRIANGLELIST, 0, 0, 16, 0, 2}));
 }
 
 TEST_F(GuiRendererTest, VerticesFollowTheQuadsCornersAndColour) {
   renderer->QueueQuad(
       {0.1f, 0.2f, 0.3f, 0.4f, 0.25f, 0.5f, 0.75f, 1.0f, -0.5f, -0.25f, 0.5f, 0.25f, A(), 1.0f});
   renderer->Render();
-  auto bytes = d3d9::RecordedBytes(renderer->vertexBuffer);
+  auto bytes = d3d9::RecordedBytes(renderer->VertexBuffer());
   ASSERT_GE(bytes.size(), 4 * sizeof(GuiVertex));
   GuiVertex v[4];
   std::memcpy(v, bytes.data(), sizeof v);
@@ -90,7 +94,7 @@ TEST_F(GuiRendererTest, VerticesFollowTheQuadsCornersAndColour) {
     EXPECT_FLOAT_EQ(v[i].z, 1.0f);
     EXPECT_FLOAT_EQ(v[i].a, 0.4f);
   }
-  auto indices = d3d9::RecordedBytes(renderer->indexBuffer);
+  auto indices = d3d9::RecordedBytes(renderer->IndexBuffer());
   ASSERT_EQ(indices.size(), 12u);
   std::uint16_t index[6];
   std::memcpy(index, indices.data(), sizeof index);
@@ -103,7 +107,7 @@ TEST_F(GuiRendererTest, GreaterDepthIsDrawnFirstAndEqualDepthKeepsQueueOrder) {
   renderer->QueueQuad({1, 1, 1, 1, 0, 0, 1, 1, 0.2f, 0, 1, 1, A(), 1.0f});
   renderer->QueueQuad({1, 1, 1, 1, 0, 0, 1, 1, 0.3f, 0, 1, 1, nullptr, 2.0f});
   renderer->Render();
-  auto bytes = d3d9::RecordedBytes(renderer->vertexBuffer);
+  auto bytes = d3d9::RecordedBytes(renderer->VertexBuffer());
   GuiVertex v[12];
   std::memcpy(v, bytes.data(), sizeof v);
   EXPECT_FLOAT_EQ(v[0].x, 0.3f);
@@ -125,7 +129,7 @@ TEST_F(GuiRendererTest, IndexWidthSwitchesAtSixtyFiveThousandFiveHundredThirtySi
   ASSERT_EQ(second.size(), 2u);
   EXPECT_EQ(second[1]->numbers[0], 16384.0 * 24);
   EXPECT_EQ(second[1]->numbers[2], double(D3DFMT_INDEX32));
-  EXPECT_EQ(renderer->vertexCapacity, 65536);
+  EXPECT_EQ(renderer->VertexCapacity(), 65536);
   EXPECT_EQ(Draws().back()->numbers[5], 32768.0);
 }
 
@@ -148,10 +152,29 @@ TEST_F(GuiRendererTest, AFailedBufferSkipsTheFrameAndTheNextTriesAgain) {
   EXPECT_NE(testing::internal::GetCapturedStderr().find("Failed to create a vertex buffer"),
             std::string::npos);
   EXPECT_TRUE(Draws().empty());
-  EXPECT_TRUE(renderer->quadQueue.empty());
+  EXPECT_TRUE(renderer->QueuedQuads().empty());
   Queue(2, A());
   renderer->Render();
   EXPECT_EQ(Draws().size(), 1u);
+}
+
+TEST_F(GuiRendererTest, AFailedGrowthLeavesNoCapacityForASmallerFrameToTrust) {
+  Queue(2, A());
+  renderer->Render();
+  testing::internal::CaptureStderr();
+  for (const char* create : {"CreateVertexBuffer", "CreateIndexBuffer"}) {
+    // The old buffers go before the bigger ones are made; after a failure nothing is left.
+    Log().FailOnce(create);
+    Queue(50, A());
+    renderer->Render();
+    EXPECT_EQ(renderer->VertexCapacity(), 0) << create;
+    std::size_t draws = Draws().size();
+    Queue(1, A());
+    renderer->Render();
+    EXPECT_EQ(Draws().size(), draws + 1) << create;
+    EXPECT_EQ(renderer->VertexCapacity(), 4) << create;
+  }
+  testing::internal::GetCapturedStderr();
 }
 
 TEST_F(GuiRendererTest, AFailedDrawIsReportedAndTheNextBatchStillDrawn) {
@@ -185,7 +208,7 @@ TEST_F(GuiRendererTest, UntexturedMeshesAreDrawnTwiceBackFacesFirst) {
     EXPECT_EQ(draw->draw->renderStates.at(D3DRS_DESTBLEND), DWORD(D3DBLEND_INVSRCALPHA));
     EXPECT_EQ(draw->draw->samplerStates.at(D3DSAMP_MAGFILTER), DWORD(D3DTEXF_LINEAR));
   }
-  EXPECT_TRUE(renderer->meshQueue.empty());
+  EXPECT_TRUE(renderer->QueuedMeshes().empty());
 }
 
 TEST_F(GuiRendererTest, MeshesAreDrawnAfterEveryQuad) {
@@ -202,12 +225,12 @@ TEST_F(GuiRendererTest, MeshesAreDrawnAfterEveryQuad) {
 }
 
 TEST_F(GuiRendererTest, WithoutTheEffectNoQuadIsDrawnButTheQueueEmpties) {
-  renderer->effect->Release();
-  renderer->effect = nullptr;
+  renderer->ReleaseDeviceResources();
+  ASSERT_EQ(renderer->Effect(), nullptr);
   Queue(3, A());
   renderer->Render();
   EXPECT_TRUE(Draws().empty());
-  EXPECT_TRUE(renderer->quadQueue.empty());
+  EXPECT_TRUE(renderer->QueuedQuads().empty());
 }
 
 class GuiRendererDataTest : public RecordingDeviceTest {};
@@ -220,8 +243,8 @@ TEST_F(GuiRendererDataTest, AMissingFontEndsTheRunWithItsMessage) {
   testing::internal::CaptureStderr();
   GuiRenderer* renderer = GuiRenderer::Instance();
   std::string said = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(renderer->fontTexture, nullptr);
-  EXPECT_EQ(renderer->effect, nullptr);
+  EXPECT_EQ(renderer->FontTexture(), nullptr);
+  EXPECT_EQ(renderer->Effect(), nullptr);
   EXPECT_NE(said.find("Orvell: Failed to create effect gui.fx"), std::string::npos) << said;
   EXPECT_NE(said.find("Orvell: No such technique GUI in gui.fx"), std::string::npos);
   EXPECT_NE(said.find("Orvell: Failed to create default font"), std::string::npos);

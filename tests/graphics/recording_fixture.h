@@ -30,7 +30,6 @@ class RecordingDeviceTest : public ::testing::Test {
     GraphicsDevice::Destroy();
     InputState::Destroy();
     SharedTextures::Get() = {};
-    ImageButtonState::Get() = {};
     d3d9::UseRecordingDevice(false);
     os::SetBatchMode(false);
     platform_.reset();

@@ -151,7 +151,7 @@ TEST_F(InformationPanelTest, TheTitleIsClippedToItsBoxAndShiftedByItsOffset) {
   // "Now playing" sits at y −0.37, the title's glyphs at y −0.43 inside [−0.65, −0.30].
   std::size_t nowPlaying = 0, title = 0;
   for (const auto& q : lastQuads_) {
-    if (q.texture != GuiRenderer::Instance()->fontTexture) continue;
+    if (q.texture != GuiRenderer::Instance()->FontTexture()) continue;
     if (q.y == -0.37f) ++nowPlaying;
     if (q.y == -0.43f) {
       ++title;

@@ -66,8 +66,7 @@ class IntroSceneTest : public RecordingDeviceTest {
     FrameTimer* timer = FrameTimer::Instance();
     timer->totalSeconds = totalSeconds;
     timer->deltaSeconds = deltaSeconds;
-    GuiRenderer::Instance()->quadQueue.clear();
-    GuiRenderer::Instance()->meshQueue.clear();
+    GuiRenderer::Instance()->DiscardQueued();
   }
 
   // A key that was down at the last snapshot and is up now.
@@ -81,8 +80,8 @@ class IntroSceneTest : public RecordingDeviceTest {
     input->previousKeys[virtualKey] = input->keys[virtualKey] = 1;
   }
 
-  const std::vector<QuadCommand>& Quads() { return GuiRenderer::Instance()->quadQueue; }
-  const std::vector<MeshCommand>& Meshes() { return GuiRenderer::Instance()->meshQueue; }
+  const std::vector<QuadCommand>& Quads() { return GuiRenderer::Instance()->QueuedQuads(); }
+  const std::vector<MeshCommand>& Meshes() { return GuiRenderer::Instance()->QueuedMeshes(); }
 
   QelCorp& logo() { return static_cast<QelCorp&>(*manager->scenes[1]); }
   QelScene& captions() { return static_cast<QelScene&>(*manager->scenes[2]); }

@@ -128,29 +128,31 @@ TEST_F(MainSceneTest, ASecondEscapeDuringTheFadeOutDoesNothing) {
 
 TEST_F(MainSceneTest, VisualizersRunOnlyWhilePlayingAndNoPanelStandsInTheWay) {
   LoadOneSong();
-  SpectrumAnalyzer::ClearRuns();
+  std::vector<const SpectrumAnalyzer*> runs;
+  scene_->analyzer->onRun = [&runs](const SpectrumAnalyzer& analyzer) {
+    runs.push_back(&analyzer);
+  };
   Frame();
-  ASSERT_EQ(SpectrumAnalyzer::Runs().size(), 1u);
-  EXPECT_EQ(SpectrumAnalyzer::Runs()[0], scene_->analyzer.get());
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0], scene_->analyzer.get());
   EXPECT_EQ(lastMeshes_.size(), 1u) << "the cube";
   // The information text is not shown yet: the panel starts rolled up.
   EXPECT_EQ(lastQuads_.size(), 2u + 1 + 1 + 4 + 3 + 192 + 6 + 2 + 11 + 3)
       << "backdrop, panel, strip, transport, openers, equalizer, spots, volume, title line";
-  SpectrumAnalyzer::ClearRuns();
+  runs.clear();
 
   scene_->overlayPanels.panelState = 5;
   scene_->overlayPanels.panelTransition = 0.0f;
   Frame();
-  EXPECT_TRUE(SpectrumAnalyzer::Runs().empty());
+  EXPECT_TRUE(runs.empty());
   EXPECT_TRUE(lastMeshes_.empty());
 
   scene_->overlayPanels.panelState = 0;
   scene_->overlayPanels.panelTransition = 1.0f;
   ReleaseKey('P');
-  SpectrumAnalyzer::ClearRuns();
+  runs.clear();
   Frame();
-  EXPECT_TRUE(SpectrumAnalyzer::Runs().empty()) << "paused";
-  SpectrumAnalyzer::ClearRuns();
+  EXPECT_TRUE(runs.empty()) << "paused";
 }
 
 TEST_F(MainSceneTest, TheCursorIsTheHandOverAButtonAndTheArrowElsewhere) {
@@ -184,7 +186,7 @@ TEST_F(MainSceneTest, WithoutSongsTheScreenShowsItsArtworkAndNowPlayingAlone) {
   EXPECT_NE(Find(kFramePicture), nullptr);
   std::size_t glyphs = 0;
   for (const auto& q : lastQuads_) {
-    if (q.texture != GuiRenderer::Instance()->fontTexture) continue;
+    if (q.texture != GuiRenderer::Instance()->FontTexture()) continue;
     ++glyphs;
     EXPECT_EQ(q.y, -0.37f) << "only the \"Now playing\" line";
   }

@@ -157,7 +157,7 @@ TEST_F(OverlayPanelsTest, TWithNoPanelDrawsNothingVisibleAndEndsAtRest) {
   EXPECT_EQ(Panels().panelTransition, 1.0f);
   for (const auto& [panel, alpha] : PanelsDrawn()) EXPECT_EQ(alpha, 0.0f) << panel;
   for (const auto& q : lastQuads_) {
-    if (q.y <= 0.08f && q.y > -0.42f && q.texture == GuiRenderer::Instance()->fontTexture &&
+    if (q.y <= 0.08f && q.y > -0.42f && q.texture == GuiRenderer::Instance()->FontTexture() &&
         q.x > -0.25f) {
       EXPECT_EQ(q.a, 0.0f) << "credits text";
     }

@@ -42,7 +42,6 @@ inline int PixelY(float y) {
 class PlayerScreenTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SpectrumAnalyzer::RecordRuns(true);
     std::string error;
     platform_ = os::Platform::Open(true, &error);
     ASSERT_TRUE(platform_) << error;
@@ -65,7 +64,6 @@ class PlayerScreenTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    SpectrumAnalyzer::RecordRuns(false);
     scene_.reset();
     loader_.reset();
     PlayerState::Destroy();
@@ -74,7 +72,6 @@ class PlayerScreenTest : public ::testing::Test {
     InputState::Destroy();
     FrameTimer::Destroy();
     SharedTextures::Get() = {};
-    ImageButtonState::Get() = {};
     d3d9::UseRecordingDevice(false);
     os::SetBatchMode(false);
     platform_.reset();
@@ -112,11 +109,10 @@ class PlayerScreenTest : public ::testing::Test {
   // One pass as the frame loop runs it: the update, then the input snapshot, the timer's step
   // and the sound of the pass; the renderer's queues are emptied for the next update.
   void Frame() {
-    GuiRenderer::Instance()->quadQueue.clear();
-    GuiRenderer::Instance()->meshQueue.clear();
+    GuiRenderer::Instance()->DiscardQueued();
     scene_->Update();
-    lastQuads_ = GuiRenderer::Instance()->quadQueue;
-    lastMeshes_ = GuiRenderer::Instance()->meshQueue;
+    lastQuads_ = GuiRenderer::Instance()->QueuedQuads();
+    lastMeshes_ = GuiRenderer::Instance()->QueuedMeshes();
     InputState::Instance()->Snapshot();
     FrameTimer* timer = FrameTimer::Instance();
     timer->totalSeconds += timer->deltaSeconds;

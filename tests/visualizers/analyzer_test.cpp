@@ -38,13 +38,16 @@ class Spy : public Visualizer {
 class SpectrumAnalyzerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SpectrumAnalyzer::RecordRuns(true);
+    analyzer.onRun = [this](const SpectrumAnalyzer& ran) {
+      // Reported after the analysis, before any visualizer draws.
+      EXPECT_EQ(calls.size(), runs.size());
+      runs.push_back(&ran);
+    };
     FrameTimer::Instance()->totalSeconds = 0.0f;
     analyzer.visualizers.push_back(std::make_unique<Spy>(&calls));
     analyzer.visualizers.push_back(std::make_unique<Spy>(&secondCalls));
   }
   void TearDown() override {
-    SpectrumAnalyzer::RecordRuns(false);
     FrameTimer::Destroy();
     PlayerState::Destroy();
   }
@@ -58,6 +61,7 @@ class SpectrumAnalyzerTest : public ::testing::Test {
   Scene* owner = reinterpret_cast<Scene*>(0x10);
   SpectrumAnalyzer analyzer{owner};
   std::vector<Call> calls, secondCalls;
+  std::vector<const SpectrumAnalyzer*> runs;
 };
 
 TEST_F(SpectrumAnalyzerTest, FirstCallsFlagEveryNonZeroBandUntilTheHistoryFills) {
@@ -131,18 +135,18 @@ TEST_F(SpectrumAnalyzerTest, EveryVisualizerGetsTheSameArgumentsInListOrder) {
   EXPECT_EQ(calls[0].first, 0.25f);
   EXPECT_EQ(calls[0].second, 0.75f);
   EXPECT_EQ(secondCalls[0].beats, calls[0].beats);
-  ASSERT_EQ(SpectrumAnalyzer::Runs().size(), 1u);
-  EXPECT_EQ(SpectrumAnalyzer::Runs()[0], &analyzer);
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0], &analyzer);
   EXPECT_EQ(analyzer.owner, owner);
 }
 
-TEST_F(SpectrumAnalyzerTest, RunsAreKeptOnlyWhileRecording) {
-  SpectrumAnalyzer::RecordRuns(false);
-  for (int i = 0; i < 100; ++i) analyzer.Update(1.0f, 1.0f);
-  EXPECT_TRUE(SpectrumAnalyzer::Runs().empty());
-  SpectrumAnalyzer::RecordRuns(true);
+TEST_F(SpectrumAnalyzerTest, EveryRunIsReportedOnceAndNoObserverIsNeeded) {
+  for (int i = 0; i < 3; ++i) analyzer.Update(1.0f, 1.0f);
+  EXPECT_EQ(runs.size(), 3u);
+  analyzer.onRun = nullptr;
   analyzer.Update(1.0f, 1.0f);
-  EXPECT_EQ(SpectrumAnalyzer::Runs().size(), 1u);
+  EXPECT_EQ(runs.size(), 3u);
+  EXPECT_EQ(calls.size(), 4u);
 }
 
 TEST_F(SpectrumAnalyzerTest, TheFirstCallBeforeTheSamplePeriodWorksOnTheZeroSpectrum) {

@@ -19,9 +19,9 @@ class BeatBlipTest : public RecordingDeviceTest {
                                 float second = 1.0f) {
     std::uint8_t beats[6] = {};
     for (int band : beatBands) beats[band] = 1;
-    renderer->quadQueue.clear();
+    renderer->DiscardQueued();
     blip.Draw(spectrum, beats, 0.0f, 0.04f, first, second);
-    return renderer->quadQueue;
+    return renderer->QueuedQuads();
   }
   GuiRenderer* renderer = nullptr;
   BeatBlip blip{nullptr};

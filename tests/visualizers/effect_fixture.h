@@ -36,8 +36,8 @@ class EffectTest : public RecordingDeviceTest {
 
   // The meshes queued since the last call.
   std::vector<MeshCommand> TakeMeshes() {
-    std::vector<MeshCommand> meshes;
-    meshes.swap(GuiRenderer::Instance()->meshQueue);
+    std::vector<MeshCommand> meshes = GuiRenderer::Instance()->QueuedMeshes();
+    GuiRenderer::Instance()->DiscardQueued();
     return meshes;
   }
 

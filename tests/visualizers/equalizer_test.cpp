@@ -17,9 +17,9 @@ class EqualizerTest : public RecordingDeviceTest {
   const std::vector<QuadCommand>& Call(float sampleInterval = 0.04f, float first = 1.0f,
                                        float second = 1.0f) {
     std::uint8_t beats[6] = {};
-    renderer->quadQueue.clear();
+    renderer->DiscardQueued();
     equalizer.Draw(spectrum, beats, 0.0f, sampleInterval, first, second);
-    return renderer->quadQueue;
+    return renderer->QueuedQuads();
   }
   int LitCells(int column) const {
     int lit = 0;

@@ -29,7 +29,7 @@ class GlenzBeatBoxTest : public RecordingDeviceTest {
     std::uint8_t beats[6] = {};
     for (int band : beatBands) beats[band] = 1;
     float spectrum[256] = {};
-    renderer->meshQueue.clear();
+    renderer->DiscardQueued();
     box->Draw(spectrum, beats, 0.0f, 0.04f, 1.0f, 1.0f);
   }
   // What the buffer holds now.
@@ -184,8 +184,8 @@ TEST_F(GlenzBeatBoxTest, TheWorldTurnsTheBoxPushesItAwayAndLetsItWander) {
   D3DXMatrixTranslation(&p, 0, 0, 50);
   D3DXMatrixTranslation(&t, x, y, z);
   D3DXMATRIX expected = r * p * t;
-  ASSERT_EQ(renderer->meshQueue.size(), 1u);
-  const MeshCommand& mesh = renderer->meshQueue[0];
+  ASSERT_EQ(renderer->QueuedMeshes().size(), 1u);
+  const MeshCommand& mesh = renderer->QueuedMeshes()[0];
   for (int i = 0; i < 4; ++i) {
     for (int j = 0; j < 4; ++j) EXPECT_FLOAT_EQ(mesh.world.m[i][j], expected.m[i][j]) << i << j;
   }
@@ -201,7 +201,7 @@ TEST_F(GlenzBeatBoxTest, TheWorldTurnsTheBoxPushesItAwayAndLetsItWander) {
 TEST_F(GlenzBeatBoxTest, WithoutBeatsThePositionStaysInsideItsRange) {
   for (int call = 0; call < 1100; ++call) {
     Call();
-    const D3DMATRIX& world = renderer->meshQueue.at(0).world;
+    const D3DMATRIX& world = renderer->QueuedMeshes().at(0).world;
     ASSERT_GE(world._41, -20.0f);
     ASSERT_LE(world._41, 20.0f);
     ASSERT_GE(world._42, -3.0f);
@@ -224,7 +224,7 @@ TEST_F(GlenzBeatBoxTest, BufferAndProjectionSurviveADeviceReset) {
   EXPECT_EQ(transforms.back()->numbers[0], double(D3DTS_PROJECTION));
   Call({1});
   EXPECT_EQ(Buffer()[12].y, 3.0f);
-  ASSERT_EQ(renderer->meshQueue.size(), 1u);
+  ASSERT_EQ(renderer->QueuedMeshes().size(), 1u);
 }
 
 TEST_F(GlenzBeatBoxTest, ADestroyedBoxNoLongerTakesPartInResets) {

@@ -1,5 +1,5 @@
 // Trace lines are valid JSON whose numbers read back as the same floats.
-#include "app/json_line.h"
+#include "automation/json_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The trace section of the analyzers and the player: one object per analyzer run in run order,
-// then forgotten; the player's fields; nulls where there is no player screen.
-#include "scenes/player/player_trace.h"
+// then forgotten; the player's fields; nulls where no player screen is watched.
+#include "automation/player_trace.h"
 
 #include <gtest/gtest.h>
 
@@ -23,24 +23,30 @@ class PlayerTraceTest : public PlayerScreenTest {
     if (manager->scenes.size() > 5)
       scene_.reset(static_cast<MainScene*>(manager->scenes[5].release()));
     manager->scenes.clear();
-    SpectrumAnalyzer::ClearRuns();
     PlayerScreenTest::TearDown();
   }
-  // Puts the player screen at index 5 of the manager's list, as the program does.
+  // Puts the player screen at index 5 of the manager's list and wires it and its analyzer to the
+  // trace, as the program does.
   void Install() {
     SceneManager* manager = SceneManager::Instance();
     manager->scenes.clear();
     for (int i = 0; i < 5; ++i) manager->scenes.push_back(std::make_unique<NoScene>());
     manager->scenes.push_back(std::unique_ptr<Scene>(scene_.release()));
+    Scene5()->analyzer->onRun = Observer();
+    trace_.WatchPlayerScreen(Scene5());
+  }
+  SpectrumAnalyzer::RunObserver Observer() {
+    return [this](const SpectrumAnalyzer& analyzer) { trace_.AnalyzerRan(analyzer); };
   }
   MainScene* Scene5() { return static_cast<MainScene*>(SceneManager::Instance()->scenes[5].get()); }
   std::string Trace() {
     JsonLine line;
     line.BeginObject();
-    TraceAnalyzersAndPlayer(line);
+    trace_.Write(line);
     line.EndObject();
     return line.Text();
   }
+  PlayerTrace trace_{SceneManager::Instance()};
 };
 
 TEST_F(PlayerTraceTest, WritesEachAnalyzerRunAndThePlayerThenForgetsTheRuns) {
@@ -48,7 +54,6 @@ TEST_F(PlayerTraceTest, WritesEachAnalyzerRunAndThePlayerThenForgetsTheRuns) {
   WriteConfig({{"stream", "one.wav", "One", "i"}});
   Load();
   Install();
-  SpectrumAnalyzer::ClearRuns();
   FrameTimer::Instance()->totalSeconds = 0.04f;
   Scene5()->analyzer->spectrum[1] = 0.5f;
   Scene5()->analyzer->spectrum[16] = 9.0f;
@@ -65,7 +70,6 @@ TEST_F(PlayerTraceTest, WritesEachAnalyzerRunAndThePlayerThenForgetsTheRuns) {
             "\"beats\":[0,0,0,0,0,0],\"spectrum\":[0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0]}],"
             "\"player\":{\"currentSong\":0,\"playing\":true,\"volumeStep\":7,\"panelState\":9,"
             "\"panelTransition\":0.5,\"infoPanelState\":2,\"volume\":70}}");
-  EXPECT_TRUE(SpectrumAnalyzer::Runs().empty());
   EXPECT_EQ(Trace().find("\"analyzers\":[]"), 1u);
 }
 
@@ -75,7 +79,7 @@ TEST_F(PlayerTraceTest, AnalyzersOfOtherScenesAreNamedByTheirIndex) {
   Install();
   SpectrumAnalyzer other(SceneManager::Instance()->scenes[4].get());
   SpectrumAnalyzer stray(nullptr);
-  SpectrumAnalyzer::ClearRuns();
+  other.onRun = stray.onRun = Observer();
   other.Update(0, 0);
   Scene5()->analyzer->Update(1, 1);
   stray.Update(0, 0);
@@ -92,7 +96,6 @@ TEST_F(PlayerTraceTest, AnalyzersOfOtherScenesAreNamedByTheirIndex) {
 }
 
 TEST_F(PlayerTraceTest, WithoutThePlayerScreenOrTheOutputTheFieldsAreNull) {
-  SceneManager::Instance()->scenes.clear();
   std::string text = Trace();
   EXPECT_EQ(text,
             "{\"analyzers\":[],\"player\":{\"currentSong\":0,\"playing\":false,\"volumeStep\":0,"

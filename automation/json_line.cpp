@@ -1,5 +1,5 @@
 // JSON text for the trace.
-#include "app/json_line.h"
+#include "automation/json_line.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,5 +1,5 @@
 // The trace line of a pass, the script's delivery and the pass limit.
-#include "app/automation.h"
+#include "automation/automation.h"
 
 #include "app/frame_timer.h"
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "app/input_script.h"
-#include "app/json_line.h"
 #include "app/scene_manager.h"
+#include "automation/input_script.h"
+#include "automation/json_line.h"
 
 class Automation : public FrameObserver {
  public:

@@ -1,9 +1,10 @@
 // The input script's reader and player.
-#include "app/input_script.h"
+#include "automation/input_script.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -150,4 +151,19 @@ void ScriptPlayer::Deliver(HWND window, float totalSeconds) {
   std::stable_sort(pending_.begin(), pending_.end(),
                    [](const Pending& a, const Pending& b) { return a.pump < b.pump; });
   ++pump_;
+}
+
+bool ReadInputScript(const std::string& path, std::vector<ScriptEvent>* events,
+                     std::string* error) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  if (!file || !(text << file.rdbuf())) {
+    // An empty file reads as nothing at all, which is a valid, empty script.
+    if (file && file.peek() == std::ifstream::traits_type::eof()) return true;
+    *error = "cannot read the script " + path;
+    return false;
+  }
+  if (ParseInputScript(text.str(), events, error)) return true;
+  *error = path + ": " + *error;
+  return false;
 }

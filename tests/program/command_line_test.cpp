@@ -1,5 +1,5 @@
 // The command line: modes, automation options and the refusals.
-#include "app/command_line.h"
+#include "program/command_line.h"
 
 #include <gtest/gtest.h>
 

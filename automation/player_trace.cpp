@@ -1,24 +1,19 @@
 // Writes the analyzers' runs and the player's state into a trace line.
-#include "scenes/player/player_trace.h"
+#include "automation/player_trace.h"
 
 #include "app/scene_manager.h"
-#include "content/analyzer.h"
 #include "content/player_state.h"
 #include "platform/bass/bass.h"
 #include "scenes/player/main_scene.h"
 
-namespace {
-
-constexpr std::size_t kPlayerSceneIndex = 5;
-
-void TraceAnalyzers(JsonLine& line, const SceneManager* manager) {
+void PlayerTrace::WriteAnalyzers(JsonLine& line) {
   line.Key("analyzers").BeginArray();
-  for (const SpectrumAnalyzer* analyzer : SpectrumAnalyzer::Runs()) {
+  for (const SpectrumAnalyzer* analyzer : runs_) {
     line.BeginObject();
     line.Key("scene");
     std::int64_t index = -1;
-    for (std::size_t i = 0; i < manager->scenes.size(); ++i) {
-      if (manager->scenes[i].get() == analyzer->owner) index = std::int64_t(i);
+    for (std::size_t i = 0; i < manager_->scenes.size(); ++i) {
+      if (manager_->scenes[i].get() == analyzer->owner) index = std::int64_t(i);
     }
     if (index >= 0) {
       line.Integer(index);
@@ -36,28 +31,21 @@ void TraceAnalyzers(JsonLine& line, const SceneManager* manager) {
     line.EndObject();
   }
   line.EndArray();
-  SpectrumAnalyzer::ClearRuns();
+  runs_.clear();
 }
 
-}  // namespace
-
-void TraceAnalyzersAndPlayer(JsonLine& line) {
-  const SceneManager* manager = SceneManager::Instance();
-  TraceAnalyzers(line, manager);
+void PlayerTrace::Write(JsonLine& line) {
+  WriteAnalyzers(line);
 
   const PlayerState* player = PlayerState::Instance();
-  const MainScene* scene = nullptr;
-  if (manager->scenes.size() > kPlayerSceneIndex) {
-    scene = dynamic_cast<const MainScene*>(manager->scenes[kPlayerSceneIndex].get());
-  }
   line.Key("player").BeginObject();
   line.Key("currentSong").Integer(player->currentSong);
   line.Key("playing").Bool(player->playing);
   line.Key("volumeStep").Integer(player->volumeStep);
-  if (scene) {
-    line.Key("panelState").Integer(scene->overlayPanels.panelState);
-    line.Key("panelTransition").Number(scene->overlayPanels.panelTransition);
-    line.Key("infoPanelState").Integer(scene->informationPanel.infoPanelState);
+  if (screen_) {
+    line.Key("panelState").Integer(std::int64_t(screen_->overlayPanels.panelState));
+    line.Key("panelTransition").Number(screen_->overlayPanels.panelTransition);
+    line.Key("infoPanelState").Integer(std::int64_t(screen_->informationPanel.infoPanelState));
   } else {
     line.Key("panelState").Null();
     line.Key("panelTransition").Null();

@@ -6,11 +6,7 @@
 #include <optional>
 #include <string>
 
-struct DisplayMode {
-  int width = 1024;
-  int height = 768;
-  int refreshRate = 60;
-};
+#include "app/orvell_app.h"
 
 struct Options {
   bool noSetup = false;
@@ -28,6 +24,9 @@ struct Options {
 
   bool Recording() const { return !recordFolder.empty(); }
   bool SkipSetup() const { return noSetup || mode.has_value(); }
+  StartupChoice Startup() const {
+    return {listModes, SkipSetup(), mode.value_or(DisplayMode{}), fullScreen};
+  }
 };
 
 enum class CommandLineResult {

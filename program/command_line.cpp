@@ -1,5 +1,5 @@
 // The command line on CLI11.
-#include "app/command_line.h"
+#include "program/command_line.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,5 +1,5 @@
 // The input script: what it accepts, how it refuses, and when its messages arrive.
-#include "app/input_script.h"
+#include "automation/input_script.h"
 
 #include <gtest/gtest.h>
 

@@ -31,6 +31,9 @@ struct ScriptEvent {
 // Parses a script; on a malformed line returns false with a message that names the line.
 bool ParseInputScript(const std::string& text, std::vector<ScriptEvent>* events,
                       std::string* error);
+// Reads and parses the script file at path (an empty file is an empty script); false with a
+// message that names the file.
+bool ReadInputScript(const std::string& path, std::vector<ScriptEvent>* events, std::string* error);
 
 // The virtual-key code of a script key name in any case, or 0.
 int ScriptKeyCode(const std::string& name);

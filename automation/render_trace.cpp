@@ -1,8 +1,5 @@
 // Writes the renderer's queues into a trace line.
-#include "graphics/render_trace.h"
-
-#include <algorithm>
-#include <vector>
+#include "automation/render_trace.h"
 
 #include "graphics/gui_renderer.h"
 #include "graphics/shared_textures.h"
@@ -22,7 +19,7 @@ void TextureName(JsonLine& line, const IDirect3DTexture9* texture) {
     line.String("cloudring");
   } else if (texture == shared.credits) {
     line.String("credits");
-  } else if (renderer && texture == renderer->fontTexture) {
+  } else if (renderer && texture == renderer->FontTexture()) {
     line.String("font");
   } else {
     line.String("other");
@@ -33,21 +30,19 @@ void TextureName(JsonLine& line, const IDirect3DTexture9* texture) {
 
 void TraceQueuedDrawing(JsonLine& line) {
   const GuiRenderer* renderer = GuiRenderer::Existing();
-  std::vector<QuadCommand> quads;
-  if (renderer) quads = renderer->QueuedQuads();
-  // In the order the renderer will draw them.
-  std::stable_sort(quads.begin(), quads.end(),
-                   [](const QuadCommand& a, const QuadCommand& b) { return a.z > b.z; });
   line.Key("quads").BeginArray();
-  for (const QuadCommand& q : quads) {
-    line.BeginArray();
-    for (float value :
-         {q.x, q.y, q.w, q.h, q.texLeft, q.texTop, q.texRight, q.texBottom, q.r, q.g, q.b, q.a}) {
-      line.Number(value);
+  // The renderer keeps its queue in drawing order.
+  if (renderer) {
+    for (const QuadCommand& q : renderer->QueuedQuads()) {
+      line.BeginArray();
+      for (float value :
+           {q.x, q.y, q.w, q.h, q.texLeft, q.texTop, q.texRight, q.texBottom, q.r, q.g, q.b, q.a}) {
+        line.Number(value);
+      }
+      TextureName(line, q.texture);
+      line.Number(q.z);
+      line.EndArray();
     }
-    TextureName(line, q.texture);
-    line.Number(q.z);
-    line.EndArray();
   }
   line.EndArray();
 

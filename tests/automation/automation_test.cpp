@@ -1,6 +1,6 @@
 // Automation drives the real frame loop: the script's input reaches the scenes, the trace
 // writes one line per pass, the pass limit ends the run.
-#include "app/automation.h"
+#include "automation/automation.h"
 
 #include <gtest/gtest.h>
 
@@ -90,12 +90,13 @@ TEST_F(AutomationTest, TraceWritesEveryPassWithTimesAndScenes) {
 // Graphics that only make the main window, so posted input reaches the window procedure.
 class WindowOnlyGraphics : public FrameGraphics {
  public:
-  HWND CreateDevice(int width, int height, int, int fullScreen) override {
-    return CreateMainWindow(width, height, fullScreen);
+  HWND CreateDevice(int width, int height, int, int) override {
+    return CreateMainWindow(width, height);
   }
   void CreateRenderer() override {}
   bool RecoverDevice() override { return true; }
   bool DrawFrame() override { return true; }
+  bool Windowed() const override { return true; }
   void Destroy() override { UnregisterClassW(kWindowClassName, GetModuleHandleW(nullptr)); }
 };
 

@@ -1,0 +1,103 @@
+// The entry point and composition root: reads the command line, opens the platform and wires the
+// layers (graphics, scenes, automation) into the scene manager. The only file that sees them all.
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "app/orvell_app.h"
+#include "app/scene_manager.h"
+#include "automation/audio_trace.h"
+#include "automation/automation.h"
+#include "automation/input_script.h"
+#include "automation/player_trace.h"
+#include "automation/record_mode.h"
+#include "automation/render_trace.h"
+#include "graphics/device_frame_graphics.h"
+#include "platform/os/platform.h"
+#include "platform/ui/gtk_dialog_host.h"
+#include "program/command_line.h"
+#include "scenes/scene_chain.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "orvell: %s\n", message.c_str());
+  return 1;
+}
+
+// "data" beside the executable, else an installed copy's share/orvell/data, else "data" in the
+// working directory.
+std::string DefaultDataFolder() {
+  std::error_code error;
+  fs::path folder = fs::read_symlink("/proc/self/exe", error).parent_path();
+  if (error) return "data";
+  for (const fs::path& candidate : {folder / "data", folder / ".." / "share" / "orvell" / "data"}) {
+    if (fs::is_directory(candidate, error)) return candidate.lexically_normal().string();
+  }
+  return "data";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  std::string message;
+  switch (ParseCommandLine(argc, argv, &options, &message)) {
+    case CommandLineResult::kExit:
+      std::fputs(message.c_str(), stdout);
+      return 0;
+    case CommandLineResult::kInvalid:
+      std::fprintf(stderr, "orvell: %s (see orvell --help)\n", message.c_str());
+      return 2;
+    case CommandLineResult::kRun:
+      break;
+  }
+
+  std::vector<ScriptEvent> script;
+  if (!options.scriptFile.empty() && !ReadInputScript(options.scriptFile, &script, &message)) {
+    return Fail(message);
+  }
+
+  os::SetBatchMode(options.batch);
+  os::SetDataFolder(options.dataFolder.empty() ? DefaultDataFolder() : options.dataFolder);
+  if (options.seed) os::OverrideCalendarTime(*options.seed);
+  if (options.Recording() && !StartRecordMode(options.recordFolder, &message)) {
+    return Fail(message);
+  }
+
+  auto platform = os::Platform::Open(options.Recording(), &message);
+  if (!platform) return Fail(message);
+
+  SceneManager* manager = SceneManager::Instance();
+  Automation automation(manager);
+  DeviceFrameGraphics graphics;
+  FrameRecorder recorder(options.recordFolder, options.recordEvery, automation);
+  if (options.Recording()) {
+    graphics.OnFrameDrawn([&recorder](IDirect3DDevice9* device) { recorder.Write(device); });
+  }
+  manager->graphics = &graphics;
+
+  PlayerTrace playerTrace(manager);
+  SceneChainHooks hooks;
+  if (!options.traceFile.empty()) {
+    if (!automation.OpenTrace(options.traceFile, &message)) return Fail(message);
+    hooks.analyzerRuns = [&playerTrace](const SpectrumAnalyzer& analyzer) {
+      playerTrace.AnalyzerRan(analyzer);
+    };
+    hooks.playerScreenBuilt = [&playerTrace](const MainScene& screen) {
+      playerTrace.WatchPlayerScreen(&screen);
+    };
+  }
+  manager->sceneChain = [hooks] { return BuildSceneChain(hooks); };
+  automation.AddTraceSection(TraceQueuedDrawing);
+  automation.AddTraceSection([&playerTrace](JsonLine& line) { playerTrace.Write(line); });
+  automation.AddTraceSection(TraceAudioOutput);
+  if (!script.empty()) automation.SetScript(std::move(script));
+  if (options.durationSeconds) automation.SetPassLimit(PassesForDuration(*options.durationSeconds));
+  manager->observer = &automation;
+
+  ui::GtkDialogHost dialogs;
+  return COrvellApp(options.Startup(), dialogs).InitInstance();
+}
