@@ -79,6 +79,7 @@ class GuiRenderer : public DeviceResourceOwner {
   const std::vector<MeshCommand>& QueuedMeshes() const { return meshQueue_; }
   IDirect3DTexture9* FontTexture() const { return fontTexture_; }
   ImageButtonState& ImageButtons() { return imageButtons_; }
+  const ImageButtonState& ImageButtons() const { return imageButtons_; }
   // The device objects of the quad pass, null while not made.
   const ID3DXEffect* Effect() const { return effect_; }
   IDirect3DVertexBuffer9* VertexBuffer() const { return vertexBuffer_; }

@@ -55,7 +55,10 @@ void MainScene::DrawBackdrop() {
 }
 
 void MainScene::Update() {
-  GuiRenderer::Instance()->ImageButtons().cursorOverButton = 0;
+  // Without a device nothing is drawn and no renderer is made; the cursor stays the arrow.
+  if (GuiRenderer* renderer = GuiRenderer::Existing()) {
+    renderer->ImageButtons().cursorOverButton = 0;
+  }
   StepFadeIn();
   StepQuittingFadeOut();
   AdvanceAtSongEnd();
@@ -77,7 +80,8 @@ void MainScene::Update() {
   }
 
   const PlayerState* player = PlayerState::Instance();
-  SetCursor(GuiRenderer::Instance()->ImageButtons().cursorOverButton
+  const GuiRenderer* renderer = GuiRenderer::Existing();
+  SetCursor(renderer && renderer->ImageButtons().cursorOverButton
                 ? player->handCursor
                 : LoadCursorW(nullptr, IDC_ARROW));
 }
