@@ -34,7 +34,7 @@ class GlenzBeatBoxTest : public RecordingDeviceTest {
   }
   // What the buffer holds now.
   std::vector<GlenzBeatBox::Vertex> Buffer() {
-    auto bytes = d3d9::RecordedBytes(box->vertexBuffer);
+    auto bytes = d3d9::RecordedBytes(box->VertexBuffer());
     std::vector<GlenzBeatBox::Vertex> vertices(bytes.size() / sizeof(GlenzBeatBox::Vertex));
     std::memcpy(vertices.data(), bytes.data(), vertices.size() * sizeof(GlenzBeatBox::Vertex));
     return vertices;
@@ -191,7 +191,7 @@ TEST_F(GlenzBeatBoxTest, TheWorldTurnsTheBoxPushesItAwayAndLetsItWander) {
   }
   EXPECT_FLOAT_EQ(mesh.world._41, x);
   EXPECT_FLOAT_EQ(mesh.world._43, 50 + z);
-  EXPECT_EQ(mesh.vertexBuffer, box->vertexBuffer);
+  EXPECT_EQ(mesh.vertexBuffer, box->VertexBuffer());
   EXPECT_EQ(mesh.stride, 16u);
   EXPECT_EQ(mesh.primitiveCount, 24u);
   EXPECT_EQ(mesh.fvf, 0x42u);
@@ -213,12 +213,12 @@ TEST_F(GlenzBeatBoxTest, WithoutBeatsThePositionStaysInsideItsRange) {
 }
 
 TEST_F(GlenzBeatBoxTest, BufferAndProjectionSurviveADeviceReset) {
-  GraphicsDevice* device = GraphicsDevice::Instance();
+  GraphicsDevice* device = GraphicsDevice::Existing();
   Log().LoseDevice();
   Log().MakeResettable();
   Log().ClearCalls();
   EXPECT_EQ(device->ResetDevice(), D3D_OK) << "every default-pool buffer was released first";
-  EXPECT_NE(box->vertexBuffer, nullptr);
+  EXPECT_NE(box->VertexBuffer(), nullptr);
   auto transforms = Log().CallsNamed("SetTransform");
   ASSERT_FALSE(transforms.empty());
   EXPECT_EQ(transforms.back()->numbers[0], double(D3DTS_PROJECTION));
@@ -232,7 +232,7 @@ TEST_F(GlenzBeatBoxTest, ADestroyedBoxNoLongerTakesPartInResets) {
   Log().LoseDevice();
   Log().MakeResettable();
   Log().ClearCalls();
-  EXPECT_EQ(GraphicsDevice::Instance()->ResetDevice(), D3D_OK);
+  EXPECT_EQ(GraphicsDevice::Existing()->ResetDevice(), D3D_OK);
   EXPECT_EQ(Log().Count("CreateVertexBuffer"), 0u)
       << "only the renderer's, made at its next render";
 }
@@ -241,7 +241,7 @@ TEST(GlenzBeatBoxWithoutDevice, DrawsNothingAndDoesNotFail) {
   GlenzBeatBox box(nullptr);
   std::uint8_t beats[6] = {1, 0, 0, 0, 0, 0};
   box.Draw(nullptr, beats, 0, 0, 0, 0);
-  EXPECT_EQ(box.vertexBuffer, nullptr);
+  EXPECT_EQ(box.VertexBuffer(), nullptr);
   EXPECT_EQ(box.pulses[0], 2.0f);
 }
 
