@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "app/show_message.h"
 #include "graphics/graphics_device.h"
 #include "graphics/gui_renderer.h"
 #include "platform/d3d9/frame_capture.h"
@@ -16,7 +17,7 @@ HWND DeviceFrameGraphics::CreateDevice(int width, int height, int refreshRate, i
   GraphicsDevice* graphics = GraphicsDevice::Instance(width, height, refreshRate, fullScreen);
   if (!graphics->window) {
     // The window is the one thing the show cannot do without; say so rather than stop dead.
-    MessageBoxW(nullptr, "Failed to create the main window", "Orvell", MB_OK);
+    ShowMessage("Failed to create the main window");
     return nullptr;
   }
   // Without the Direct3D object or the device nothing could be drawn; the messages were shown.
@@ -28,7 +29,7 @@ void DeviceFrameGraphics::CreateRenderer() {
 }
 
 bool DeviceFrameGraphics::RecoverDevice() {
-  GraphicsDevice* graphics = GraphicsDevice::Instance();
+  GraphicsDevice* graphics = GraphicsDevice::Existing();
   if (graphics->device->TestCooperativeLevel() != D3DERR_DEVICENOTRESET) {
     Sleep(100);
     return false;
@@ -40,7 +41,7 @@ bool DeviceFrameGraphics::RecoverDevice() {
 
 bool DeviceFrameGraphics::DrawFrame() {
   std::uint64_t pass = pass_++;
-  IDirect3DDevice9* device = GraphicsDevice::Instance()->device;
+  IDirect3DDevice9* device = GraphicsDevice::Existing()->device;
   if (!device || FAILED(device->BeginScene())) return true;
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
   GuiRenderer::Instance()->Render();
