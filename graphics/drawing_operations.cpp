@@ -4,11 +4,18 @@
 #include "app/input_state.h"
 #include "graphics/graphics_device.h"
 #include "graphics/gui_renderer.h"
-#include "graphics/shared_textures.h"
 
 ImageButtonState& ImageButtonState::Get() {
   static ImageButtonState state;
   return state;
+}
+
+namespace {
+TextureSource titleAtlasSource = nullptr;
+}
+
+void SetTitleAtlasSource(TextureSource source) {
+  titleAtlasSource = source;
 }
 
 void DrawAtlasQuadTinted(float x, float y, float w, float h, float texLeft, float texTop,
@@ -25,7 +32,7 @@ void DrawAtlasQuadTinted(float x, float y, float w, float h, float texLeft, floa
                    y,
                    w,
                    h,
-                   SharedTextures::Get().titleAtlas,
+                   titleAtlasSource ? titleAtlasSource() : nullptr,
                    1.0f};
   GuiRenderer::Instance()->QueueQuad(quad);
 }
@@ -38,7 +45,7 @@ void DrawAtlasQuad(float x, float y, float w, float h, float texLeft, float texT
 bool ImageButton(std::int32_t id, float x, float y, float w, float h, float r, float g, float b,
                  float a, const TexRect& normal, const TexRect& hover, const TexRect& pressed) {
   const InputState* input = InputState::Instance();
-  const GraphicsDevice* device = GraphicsDevice::Instance();
+  const GraphicsDevice* device = GraphicsDevice::Existing();
   ImageButtonState& state = ImageButtonState::Get();
 
   float mx = (float(input->mouseX) / float(device->width) - 0.5f) * 2.0f;

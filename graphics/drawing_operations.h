@@ -18,6 +18,12 @@ struct ImageButtonState {
   static ImageButtonState& Get();
 };
 
+// Where the atlas operations find the title atlas. The atlas is loaded with the disk and kept in
+// its record, a layer above this one, so the loader hands down a reader of it; without one, or
+// with null, atlas quads carry no texture.
+using TextureSource = IDirect3DTexture9* (*)();
+void SetTitleAtlasSource(TextureSource source);
+
 // A texture rectangle: left, top, right, bottom in texture coordinates.
 struct TexRect {
   float left, top, right, bottom;

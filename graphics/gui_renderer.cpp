@@ -3,22 +3,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+
+#include "app/release_and_clear.h"
+#include "app/show_message.h"
 
 namespace {
-GuiRenderer* instance = nullptr;
-
-void Show(const char* text) {
-  MessageBoxW(nullptr, text, "Orvell", MB_OK);
-}
-
-template <typename T>
-void ReleaseAndClear(T*& object) {
-  if (object) object->Release();
-  object = nullptr;
-}
+std::unique_ptr<GuiRenderer> instance;
 
 IDirect3DDevice9* Device() {
-  GraphicsDevice* graphics = GraphicsDevice::Instance();
+  GraphicsDevice* graphics = GraphicsDevice::Existing();
   return graphics ? graphics->device : nullptr;
 }
 
@@ -29,44 +23,44 @@ const D3DVERTEXELEMENT9 kGuiVertexElements[] = {
     D3DDECL_END()};
 }  // namespace
 
-GuiRenderer* GuiRenderer::Instance() {
-  if (!instance) {
-    instance = new GuiRenderer();
-    instance->CreateDeviceObjects();
-    IDirect3DDevice9* device = Device();
-    if (!device ||
-        FAILED(D3DXCreateTextureFromFileW(device, "data/font.png", &instance->fontTexture))) {
-      instance->fontTexture = nullptr;
-      Show("Failed to create default font");
-      PostQuitMessage(0);
-    }
-    if (GraphicsDevice* graphics = GraphicsDevice::Instance()) graphics->AddResourceOwner(instance);
+GuiRenderer::GuiRenderer() {
+  CreateDeviceObjects();
+  IDirect3DDevice9* device = Device();
+  if (!device || FAILED(D3DXCreateTextureFromFileW(device, "data/font.png", &fontTexture))) {
+    fontTexture = nullptr;
+    ShowMessage("Failed to create default font");
+    PostQuitMessage(0);
   }
-  return instance;
+  if (GraphicsDevice* graphics = GraphicsDevice::Existing()) graphics->AddResourceOwner(this);
+}
+
+GuiRenderer* GuiRenderer::Instance() {
+  // The constructor is private, out of make_unique's reach.
+  if (!instance) instance.reset(new GuiRenderer());
+  return instance.get();
 }
 
 GuiRenderer* GuiRenderer::Existing() {
-  return instance;
+  return instance.get();
 }
 
 void GuiRenderer::Destroy() {
   if (!instance) return;
-  if (GraphicsDevice* graphics = GraphicsDevice::Instance())
-    graphics->RemoveResourceOwner(instance);
+  if (GraphicsDevice* graphics = GraphicsDevice::Existing())
+    graphics->RemoveResourceOwner(instance.get());
   ReleaseAndClear(instance->fontTexture);
   ReleaseAndClear(instance->vertexDeclaration);
   ReleaseAndClear(instance->vertexBuffer);
   ReleaseAndClear(instance->indexBuffer);
   ReleaseAndClear(instance->effect);
-  delete instance;
-  instance = nullptr;
+  instance.reset();
 }
 
 void GuiRenderer::CreateDeviceObjects() {
   IDirect3DDevice9* device = Device();
   if (!device || FAILED(device->CreateVertexDeclaration(kGuiVertexElements, &vertexDeclaration))) {
     vertexDeclaration = nullptr;
-    Show("Failed to create vertex declaration");
+    ShowMessage("Failed to create vertex declaration");
   }
   ID3DXBuffer* errors = nullptr;
   if (!device || FAILED(D3DXCreateEffectFromFileW(device, "data/gui.fx", nullptr, nullptr, 0,
@@ -75,12 +69,12 @@ void GuiRenderer::CreateDeviceObjects() {
     if (errors) {
       std::fprintf(stderr, "%s\n", static_cast<const char*>(errors->GetBufferPointer()));
     }
-    Show("Failed to create effect gui.fx");
+    ShowMessage("Failed to create effect gui.fx");
   }
   ReleaseAndClear(errors);
   // The renderer never selects a technique: drawing runs the effect's first, which must be this.
   technique = effect ? effect->GetTechniqueByName("GUI") : nullptr;
-  if (!technique) Show("No such technique GUI in gui.fx");
+  if (!technique) ShowMessage("No such technique GUI in gui.fx");
 }
 
 void GuiRenderer::QueueQuad(const QuadCommand& quad) {
@@ -120,7 +114,7 @@ bool GuiRenderer::Build() {
                                           D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT,
                                           &vertexBuffer, nullptr))) {
       vertexBuffer = nullptr;
-      Show("Failed to create a vertex buffer");
+      ShowMessage("Failed to create a vertex buffer");
       return false;
     }
     bool small = 4 * n < 65536;
@@ -129,8 +123,8 @@ bool GuiRenderer::Build() {
                                          small ? D3DFMT_INDEX16 : D3DFMT_INDEX32, D3DPOOL_DEFAULT,
                                          &indexBuffer, nullptr))) {
       indexBuffer = nullptr;
-      Show(small ? "Failed to create a 16bit index buffer"
-                 : "Failed to create a 32bit index buffer");
+      ShowMessage(small ? "Failed to create a 16bit index buffer"
+                        : "Failed to create a 32bit index buffer");
       return false;
     }
     void* indices = nullptr;
@@ -183,7 +177,7 @@ void GuiRenderer::DrawQuads() {
       UINT quads = batches[b + 1].first - batches[b].first;
       if (FAILED(device->DrawIndexedPrimitive(primitiveType, 0, 0, UINT(vertexCapacity),
                                               6 * batches[b].first, 2 * quads))) {
-        Show("Failed to render graphical user interface");
+        ShowMessage("Failed to render graphical user interface");
       }
     }
     effect->EndPass();

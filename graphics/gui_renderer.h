@@ -80,7 +80,8 @@ class GuiRenderer : public DeviceResourceOwner {
   IDirect3DTexture9* fontTexture = nullptr;
 
  private:
-  GuiRenderer() = default;
+  // Creates the device objects and loads the default font; a missing font ends the run.
+  GuiRenderer();
   void CreateDeviceObjects();
   // Sorts the queue and fills the buffers; false when they could not be made.
   bool Build();

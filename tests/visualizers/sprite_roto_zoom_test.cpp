@@ -101,7 +101,7 @@ TEST_F(SpriteRotoZoomTest, TheTitleSpinsInHoldsAndSpinsPast) {
   SpriteRotoZoom sprites(nullptr);
   auto first = DrawAt(sprites, 0.0f);
   ASSERT_EQ(first.size(), 1u);
-  EXPECT_EQ(first[0].texture, SharedTextures::Get().titleAtlas);
+  EXPECT_EQ(first[0].texture, PlayerState::Instance()->titleAtlas);
   EXPECT_EQ(first[0].stride, 20u);
   EXPECT_EQ(first[0].primitiveCount, 2u);
   EXPECT_EQ(first[0].fvf, 0x102u);
@@ -139,7 +139,7 @@ TEST_F(SpriteRotoZoomTest, TheCallThatEndsAStepDrawsNothing) {
   // The next sprite from the following call on, at the scale its own time gives.
   auto next = DrawAt(sprites, 51.12f);
   ASSERT_EQ(next.size(), 1u);
-  EXPECT_EQ(next[0].texture, SharedTextures::Get().credits);
+  EXPECT_EQ(next[0].texture, PlayerState::Instance()->creditsTexture);
   float d = 51.12f - 51.08f;
   EXPECT_NEAR(Decompose(next[0].world).scale, 2.0f / (9.0f - 10.571428f * d), 1e-5);
 }
@@ -207,7 +207,7 @@ TEST_F(SpriteRotoZoomTest, ADeviceResetTakesTheSpriteAndGivesItBackWithTheProjec
   DrawAt(*sprites, 0.0f);
   DrawAt(*sprites, 7.0f);
   ASSERT_EQ(sprites->step, 1);
-  GraphicsDevice* graphics = GraphicsDevice::Instance();
+  GraphicsDevice* graphics = GraphicsDevice::Existing();
   ASSERT_EQ(graphics->ResetDevice(), D3D_OK) << "a default-pool buffer was left behind";
   ExpectProjection();
   auto meshes = DrawAt(*sprites, 7.04f);
