@@ -15,6 +15,7 @@
 namespace {
 
 using State = OverlayPanels::State;
+using enum OverlayPanels::State;
 
 constexpr int kKeyR = 'R';
 constexpr int kKeyT = 'T';
@@ -25,11 +26,17 @@ constexpr float kCreditsHeightScale = 1.9105f;  // from the measured size 0.033 
 constexpr float kPanelX = -0.235f, kPanelY = -0.429f;
 constexpr float kPanelWidth = 0.888671875f, kPanelHeight = 0.6328125f;
 
-// The thin hot area at the open panel's upper right corner.
+// The thin hot area at an open panel's upper right corner, after its picture and text: a click
+// starts the panel closing.
 constexpr float kCloseX = 0.61f, kCloseY = 0.15f, kCloseWidth = 0.023f, kCloseHeight = 0.23f;
-constexpr std::int32_t kClosePictureId = 7990;
-constexpr std::int32_t kCloseCreditsId = 7991;
-constexpr std::int32_t kCloseTrackListId = 7993;
+struct Closer {
+  State open;
+  std::int32_t id;
+  State closing;
+};
+constexpr Closer kClosers[] = {{kPictureOpen, 7990, kPictureClosing},
+                               {kCreditsOpen, 7991, kCreditsClosing},
+                               {kTrackListOpen, 7993, kTrackListClosing}};
 
 // The track list's rows: song i's hot area has id kFirstRowId + i.
 constexpr std::int32_t kFirstRowId = 7994;
@@ -62,29 +69,21 @@ struct Opener {
   } crossFades[2];
 };
 constexpr float kOpenerY = -0.72f;
+constexpr std::int32_t kCreditsOpenerId = 7988;
+constexpr std::int32_t kPictureOpenerId = 7989;
+constexpr std::int32_t kTrackListOpenerId = 7992;
+// clang-format off
 constexpr Opener kOpeners[] = {
-    {7988,
-     -0.635f,
-     0.08f,
-     0.041666668f,
-     State::kCreditsOpening,
-     {{State::kTrackListOpen, State::kTrackListToCredits},
-      {State::kPictureOpen, State::kPictureToCredits}}},
-    {7989,
-     -0.55f,
-     0.084f,
-     0.041666668f,
-     State::kPictureOpening,
-     {{State::kTrackListOpen, State::kTrackListToPicture},
-      {State::kCreditsOpen, State::kCreditsToPicture}}},
-    {7992,
-     0.44f,
-     0.68f,
-     0.069445334f,
-     State::kTrackListOpening,
-     {{State::kPictureOpen, State::kPictureToTrackList},
-      {State::kCreditsOpen, State::kCreditsToTrackList}}},
+  // id                 x        w       h             opens
+  //   from the open state → into the cross-fade, twice
+  {kCreditsOpenerId,   -0.635f, 0.08f,  0.041666668f, kCreditsOpening,
+    {{kTrackListOpen, kTrackListToCredits}, {kPictureOpen, kPictureToCredits}}},
+  {kPictureOpenerId,   -0.55f,  0.084f, 0.041666668f, kPictureOpening,
+    {{kTrackListOpen, kTrackListToPicture}, {kCreditsOpen, kCreditsToPicture}}},
+  {kTrackListOpenerId,  0.44f,  0.68f,  0.069445334f, kTrackListOpening,
+    {{kPictureOpen, kPictureToTrackList}, {kCreditsOpen, kCreditsToTrackList}}},
 };
+// clang-format on
 
 // What a state draws and where it goes. t is panelTransition, f the scene's fade.
 enum class Alpha { kNone, kIn, kOut, kFade };  // not drawn, (1 − t)·f, t·f, f
@@ -102,29 +101,22 @@ constexpr Drawn TrackList(Alpha alpha) {
   return {Panel::kTrackList, alpha};
 }
 
-struct CloseArea {
-  std::int32_t id = 0;  // 0: none
-  State to = State::kNoPanel;
-};
-
 // After the drawing: falls, t −= delta down to 0, then the rest state; rises, t += delta up to 1,
 // then no panel.
 enum class Motion { kStays, kFalls, kRises };
 struct Afterwards {
   Motion motion = Motion::kStays;
-  State to = State::kNoPanel;
+  State to = kNoPanel;
 };
 constexpr Afterwards kStays{};
 constexpr Afterwards FallsTo(State rest) {
   return {Motion::kFalls, rest};
 }
-constexpr Afterwards kRisesToNone{Motion::kRises, State::kNoPanel};
+constexpr Afterwards kRisesToNone{Motion::kRises, kNoPanel};
 
 struct StateRow {
   Drawn drawn[2];     // in this order
   Alpha creditsText;  // kNone: the credits text is not shown
-  CloseArea close;    // after the panels and the text
-  bool rows;          // the track list's rows, when the close area was not clicked
   Afterwards afterwards;
   bool visualizersRun;  // the frame's visualizers run in this state
 };
@@ -132,23 +124,23 @@ struct StateRow {
 using enum Alpha;
 // clang-format off
 constexpr StateRow kStateRows[] = {
-  // drawn, in order                         credits text close area                                  rows    afterwards                         visualizers
-  {{},                                        kNone,     {},                                          false, kStays,                             true},   // no panel
-  {{Picture(kIn)},                            kNone,     {},                                          false, FallsTo(State::kPictureOpen),       true},   // picture opening
-  {{Picture(kIn)},                            kNone,     {kClosePictureId, State::kPictureClosing},   false, kStays,                             false},  // picture open
-  {{Picture(kIn)},                            kNone,     {},                                          false, kRisesToNone,                       true},   // picture closing
-  {{Credits(kIn)},                            kIn,       {},                                          false, FallsTo(State::kCreditsOpen),       true},   // credits opening
-  {{Credits(kIn)},                            kFade,     {kCloseCreditsId, State::kCreditsClosing},   false, kStays,                             false},  // credits open
-  {{Credits(kIn)},                            kIn,       {},                                          false, kRisesToNone,                       true},   // credits closing
-  {{Picture(kIn), Credits(kOut)},             kOut,      {},                                          false, FallsTo(State::kPictureOpen),       false},  // credits to picture
-  {{Picture(kOut), Credits(kIn)},             kIn,       {},                                          false, FallsTo(State::kCreditsOpen),       false},  // picture to credits
-  {{TrackList(kIn)},                          kNone,     {},                                          false, FallsTo(State::kTrackListOpen),     false},  // track list opening
-  {{TrackList(kIn)},                          kNone,     {kCloseTrackListId, State::kTrackListClosing}, true, kStays,                            false},  // track list open
-  {{TrackList(kIn)},                          kNone,     {},                                          false, kRisesToNone,                       false},  // track list closing
-  {{TrackList(kIn), Credits(kOut)},           kOut,      {},                                          false, FallsTo(State::kTrackListOpen),     false},  // credits to track list
-  {{TrackList(kIn), Picture(kOut)},           kNone,     {},                                          false, FallsTo(State::kTrackListOpen),     false},  // picture to track list
-  {{Picture(kIn), TrackList(kOut)},           kNone,     {},                                          false, FallsTo(State::kPictureOpen),       false},  // track list to picture
-  {{TrackList(kOut), Credits(kIn)},           kIn,       {},                                          false, FallsTo(State::kCreditsOpen),       false},  // track list to credits
+  // drawn, in order                 text    afterwards               visualizers
+  {{},                              kNone, kStays,                  true},  // no panel
+  {{Picture(kIn)},                  kNone, FallsTo(kPictureOpen),   true},  // picture opening
+  {{Picture(kIn)},                  kNone, kStays,                  false}, // picture open
+  {{Picture(kIn)},                  kNone, kRisesToNone,            true},  // picture closing
+  {{Credits(kIn)},                  kIn,   FallsTo(kCreditsOpen),   true},  // credits opening
+  {{Credits(kIn)},                  kFade, kStays,                  false}, // credits open
+  {{Credits(kIn)},                  kIn,   kRisesToNone,            true},  // credits closing
+  {{Picture(kIn), Credits(kOut)},   kOut,  FallsTo(kPictureOpen),   false}, // credits to picture
+  {{Picture(kOut), Credits(kIn)},   kIn,   FallsTo(kCreditsOpen),   false}, // picture to credits
+  {{TrackList(kIn)},                kNone, FallsTo(kTrackListOpen), false}, // track list opening
+  {{TrackList(kIn)},                kNone, kStays,                  false}, // track list open
+  {{TrackList(kIn)},                kNone, kRisesToNone,            false}, // track list closing
+  {{TrackList(kIn), Credits(kOut)}, kOut,  FallsTo(kTrackListOpen), false}, // credits to track list
+  {{TrackList(kIn), Picture(kOut)}, kNone, FallsTo(kTrackListOpen), false}, // picture to track list
+  {{Picture(kIn), TrackList(kOut)}, kNone, FallsTo(kPictureOpen),   false}, // track list to picture
+  {{TrackList(kOut), Credits(kIn)}, kIn,   FallsTo(kCreditsOpen),   false}, // track list to credits
 };
 // clang-format on
 static_assert(std::size(kStateRows) == OverlayPanels::kStates, "one row per state, in state order");
@@ -204,10 +196,23 @@ void OverlayPanels::CreditsText(float alpha) {
   }
 }
 
+void OverlayPanels::TrackListRows() {
+  // Rows past the layout's 32 positions are neither shown nor clickable.
+  const float k = LayoutAspectFactor();
+  int rows = std::min(PlayerState::Instance()->songCount, kRows);
+  for (int i = 0; i < rows; ++i) {
+    if (HotArea(kFirstRowId + i, RowX(i) / k, RowY(i), kRowWidth / k, kRowHeight)) {
+      SwitchToSong(i);
+      return;
+    }
+  }
+}
+
 void OverlayPanels::Step(float fade) {
   const float delta = FrameTimer::Instance()->deltaSeconds;
   const float t = panelTransition;
-  const StateRow& row = kStateRows[panelState];
+  const int state = panelState;
+  const StateRow& row = kStateRows[state];
   auto alphaOf = [&](Alpha alpha) {
     switch (alpha) {
       case kIn:
@@ -230,17 +235,12 @@ void OverlayPanels::Step(float fade) {
   if (row.creditsText != kNone) CreditsText(alphaOf(row.creditsText));
 
   const float k = LayoutAspectFactor();
-  if (row.close.id != 0 &&
-      HotArea(row.close.id, kCloseX / k, kCloseY, kCloseWidth / k, kCloseHeight)) {
-    panelState = row.close.to;
-  } else if (row.rows) {
-    // Rows past the layout's 32 positions are neither shown nor clickable.
-    int rows = std::min(PlayerState::Instance()->songCount, kRows);
-    for (int i = 0; i < rows; ++i) {
-      if (HotArea(kFirstRowId + i, RowX(i) / k, RowY(i), kRowWidth / k, kRowHeight)) {
-        SwitchToSong(i);
-        break;
-      }
+  for (const Closer& closer : kClosers) {
+    if (state != closer.open) continue;
+    if (HotArea(closer.id, kCloseX / k, kCloseY, kCloseWidth / k, kCloseHeight)) {
+      panelState = closer.closing;
+    } else if (state == kTrackListOpen) {
+      TrackListRows();
     }
   }
 

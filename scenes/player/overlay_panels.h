@@ -49,4 +49,6 @@ class OverlayPanels {
 
  private:
   void CreditsText(float alpha);
+  // The open track list's rows: a click switches to that row's song.
+  void TrackListRows();
 };
