@@ -21,6 +21,6 @@ class GlobalInitializationScene : public Scene {
 // ".XM" exactly, ProTracker 1 style otherwise.
 DWORD ModuleLoadFlags(const std::string& path);
 
-// Points the title-atlas drawing operations at the atlas in PlayerState; the constructor does it
-// before loading, and a test that fills PlayerState's pictures without loading calls it too.
+// Points the title-atlas drawing operations at the atlas in PlayerState; the constructor does it,
+// and a test that fills PlayerState's pictures without loading calls it too.
 void UseDiskTitleAtlas();
