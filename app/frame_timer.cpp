@@ -13,11 +13,10 @@ float SecondsBetween(std::uint32_t from, std::uint32_t to) {
 }
 }  // namespace
 
+FrameTimer::FrameTimer() : startTick(GetTickCount()), lastTick(startTick) {}
+
 FrameTimer* FrameTimer::Instance() {
-  if (!instance) {
-    instance = std::make_unique<FrameTimer>();
-    instance->startTick = instance->lastTick = GetTickCount();
-  }
+  if (!instance) instance = std::make_unique<FrameTimer>();
   return instance.get();
 }
 

@@ -3,8 +3,8 @@
 
 #include <climits>
 #include <cstdio>
-#include <memory>
 
+#include "app/release_and_clear.h"
 #include "platform/d3d9/d3d9.h"
 
 namespace {
@@ -18,10 +18,6 @@ const ui::DialogTemplate kSetupDialog{"Orvell", kLogoResource, "Full Screen", "O
 constexpr std::size_t kEntrySize = 16;
 const char kEntryFormat[] = "%dx%dx%dhz";
 
-struct ReleaseDirect3D {
-  void operator()(IDirect3D9* direct3d) const { direct3d->Release(); }
-};
-
 // False when the text of the mode would be cut or its numbers would not read back as the same.
 bool FormatEntry(const D3DDISPLAYMODE& mode, char (&text)[kEntrySize]) {
   if (mode.Width > INT_MAX || mode.Height > INT_MAX || mode.RefreshRate > INT_MAX) return false;
@@ -30,12 +26,9 @@ bool FormatEntry(const D3DDISPLAYMODE& mode, char (&text)[kEntrySize]) {
   return length >= 0 && std::size_t(length) < sizeof text;
 }
 
-}  // namespace
-
-ModeList ListDisplayModes() {
+// The default adapter's modes as the dialog lists them; the list so far when a query fails.
+ModeList ListModesOf(IDirect3D9* direct3d) {
   ModeList list;
-  std::unique_ptr<IDirect3D9, ReleaseDirect3D> direct3d(Direct3DCreate9(D3D_SDK_VERSION));
-  if (!direct3d) return list;
   D3DDISPLAYMODE desktop;
   if (FAILED(direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &desktop))) return list;
 
@@ -54,6 +47,15 @@ ModeList ListDisplayModes() {
     list.entries.emplace_back(text);
   }
   list.selection = selection;
+  return list;
+}
+
+}  // namespace
+
+ModeList ListDisplayModes() {
+  IDirect3D9* direct3d = Direct3DCreate9(D3D_SDK_VERSION);
+  ModeList list = direct3d ? ListModesOf(direct3d) : ModeList{};
+  ReleaseAndClear(direct3d);
   return list;
 }
 

@@ -2,14 +2,19 @@
 #include "app/scene_manager.h"
 
 #include <cassert>
+#include <memory>
 
 #include "app/frame_timer.h"
 #include "app/input_state.h"
 #include "platform/os/platform.h"
 
+namespace {
+std::unique_ptr<SceneManager> instance;
+}
+
 SceneManager* SceneManager::Instance() {
-  static SceneManager manager;
-  return &manager;
+  if (!instance) instance = std::make_unique<SceneManager>();
+  return instance.get();
 }
 
 int SceneManager::Run(int width, int height, int refreshRate, int fullScreen) {

@@ -31,6 +31,7 @@ class SceneManager {
  public:
   static constexpr float kFrameSeconds = 0.02f;  // the limiter's target pass length
 
+  // The manager, created on first call with nothing running and no scenes; never freed.
   static SceneManager* Instance();
 
   // Runs the show in the chosen mode until it ends; returns the process exit status (1 when the

@@ -1,8 +1,8 @@
 // Writes the renderer's queues into a trace line.
 #include "automation/render_trace.h"
 
+#include "content/player_state.h"
 #include "graphics/gui_renderer.h"
-#include "graphics/shared_textures.h"
 
 namespace {
 
@@ -11,13 +11,13 @@ void TextureName(JsonLine& line, const IDirect3DTexture9* texture) {
     line.Null();
     return;
   }
-  const SharedTextures& shared = SharedTextures::Get();
+  const PlayerState* shared = PlayerState::Instance();
   const GuiRenderer* renderer = GuiRenderer::Existing();
-  if (texture == shared.titleAtlas) {
+  if (texture == shared->titleAtlas) {
     line.String("tit");
-  } else if (texture == shared.cloudRing) {
+  } else if (texture == shared->cloudRing) {
     line.String("cloudring");
-  } else if (texture == shared.credits) {
+  } else if (texture == shared->creditsTexture) {
     line.String("credits");
   } else if (renderer && texture == renderer->FontTexture()) {
     line.String("font");

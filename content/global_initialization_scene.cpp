@@ -3,30 +3,23 @@
 
 #include <string>
 
+#include "app/release_and_clear.h"
+#include "app/show_message.h"
 #include "content/disk_config.h"
 #include "content/player_state.h"
+#include "graphics/drawing_operations.h"
 #include "graphics/font_layout.h"
 #include "graphics/graphics_device.h"
-#include "graphics/shared_textures.h"
+#include "graphics/gui_renderer.h"
 #include "platform/bass/bass.h"
 #include "platform/d3dx/d3dx9.h"
 #include "platform/os/platform.h"
 
 namespace {
 
-void Show(const char* text) {
-  MessageBoxW(nullptr, text, "Orvell", MB_OK);
-}
-
 void LoadTexture(IDirect3DDevice9* device, const char* path, IDirect3DTexture9** texture) {
   // A picture that does not load stays null and is drawn untextured.
   if (!device || FAILED(D3DXCreateTextureFromFileW(device, path, texture))) *texture = nullptr;
-}
-
-template <typename T>
-void ReleaseAndClear(T*& object) {
-  if (object) object->Release();
-  object = nullptr;
 }
 
 }  // namespace
@@ -36,17 +29,23 @@ DWORD ModuleLoadFlags(const std::string& path) {
   return 0x98300 | (fastTracker ? BASS_MUSIC_FT2MOD : BASS_MUSIC_PT1MOD);
 }
 
+void UseDiskTitleAtlas() {
+  if (GuiRenderer* renderer = GuiRenderer::Existing()) {
+    renderer->SetTitleAtlasSource([] { return PlayerState::Instance()->titleAtlas; });
+  }
+}
+
 GlobalInitializationScene::GlobalInitializationScene() {
   active = false;
   PlayerState* player = PlayerState::Instance();
   player->handCursor = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(137));
 
-  GraphicsDevice* graphics = GraphicsDevice::Instance();
+  GraphicsDevice* graphics = GraphicsDevice::Existing();
   IDirect3DDevice9* device = graphics ? graphics->device : nullptr;
-  SharedTextures& textures = SharedTextures::Get();
-  LoadTexture(device, "data/tit.png", &textures.titleAtlas);
-  LoadTexture(device, "data/cloudring.png", &textures.cloudRing);
-  LoadTexture(device, "data/credits.png", &textures.credits);
+  LoadTexture(device, "data/tit.png", &player->titleAtlas);
+  LoadTexture(device, "data/cloudring.png", &player->cloudRing);
+  LoadTexture(device, "data/credits.png", &player->creditsTexture);
+  UseDiskTitleAtlas();
 
   DiskConfig config;
   config.Open(os::ResolveDataPath("data/disk.cfg"));
@@ -55,12 +54,13 @@ GlobalInitializationScene::GlobalInitializationScene() {
   if (player->songCount < count) {
     std::string text = "disk.cfg lists " + std::to_string(count) + " songs but holds far fewer; " +
                        "only " + std::to_string(player->songCount) + " are read";
-    Show(text.c_str());
+    ShowMessage(text.c_str());
   }
   player->songs.assign(std::size_t(player->songCount), Song{});
   player->currentSong = 0;
 
-  if ((BASS_GetVersion() >> 16) != 0x0203) Show("An incorrect version of BASS.DLL was loaded");
+  if ((BASS_GetVersion() >> 16) != 0x0203)
+    ShowMessage("An incorrect version of BASS.DLL was loaded");
   BASS_Init(-1, 44100, 0, nullptr, nullptr);
 
   for (Song& song : player->songs) {
@@ -78,10 +78,10 @@ GlobalInitializationScene::GlobalInitializationScene() {
       song.handle =
           onDisk ? BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_SAMPLE_FLOAT) : 0;
     } else {
-      Show("Unsupported song type");
+      ShowMessage("Unsupported song type");
       song.handle = 0;
     }
-    if (song.handle == 0) Show("Failed to load music file. Sorry.");
+    if (song.handle == 0) ShowMessage("Failed to load music file. Sorry.");
     song.infoText = config.ReadLine();
     song.infoHeight = MeasureTextBox(song.infoText, 0.05f, 0.3f);
     song.infoScroll = 0.5f;
@@ -100,10 +100,9 @@ GlobalInitializationScene::GlobalInitializationScene() {
 GlobalInitializationScene::~GlobalInitializationScene() {
   PlayerState* player = PlayerState::Instance();
   for (const Song& song : player->songs) BASS_MusicFree(song.handle);
-  SharedTextures& textures = SharedTextures::Get();
-  ReleaseAndClear(textures.titleAtlas);
-  ReleaseAndClear(textures.cloudRing);
-  ReleaseAndClear(textures.credits);
+  ReleaseAndClear(player->titleAtlas);
+  ReleaseAndClear(player->cloudRing);
+  ReleaseAndClear(player->creditsTexture);
   player->songs.clear();
   BASS_Free();
 }

@@ -20,3 +20,7 @@ class GlobalInitializationScene : public Scene {
 // change, no interpolation, stop on a backward jump, and FastTracker 2 style when the name ends in
 // ".XM" exactly, ProTracker 1 style otherwise.
 DWORD ModuleLoadFlags(const std::string& path);
+
+// Points the title-atlas drawing operations at the atlas in PlayerState; the constructor does it,
+// and a test that fills PlayerState's pictures without loading calls it too.
+void UseDiskTitleAtlas();

@@ -1,10 +1,12 @@
-// The player's one program-wide record: the song table read from data/disk.cfg, the selected
-// song, whether it is meant to play, the volume step, the credits and the hand cursor.
+// The player's one program-wide record, the loaded disk: the song table read from data/disk.cfg,
+// the selected song, whether it is meant to play, the volume step, the credits, the hand cursor
+// and the pictures several scenes share.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "platform/d3d9/d3d9.h"
 #include "platform/os/win32.h"
 
 struct Song {
@@ -31,4 +33,7 @@ struct PlayerState {
   std::string creditsText;
   float creditsHeight = 0.0f;  // wrapped at size 0.033 in a 0.75 box: 0 or negative
   HCURSOR handCursor = nullptr;
+  IDirect3DTexture9* titleAtlas = nullptr;      // data/tit.png, 2048 × 1024 texels
+  IDirect3DTexture9* cloudRing = nullptr;       // data/cloudring.png
+  IDirect3DTexture9* creditsTexture = nullptr;  // data/credits.png, the credit sprites
 };

@@ -1,6 +1,7 @@
 // Device creation, recovery, the drawing step and teardown for the frame loop.
 #include "graphics/device_frame_graphics.h"
 
+#include "app/show_message.h"
 #include "graphics/graphics_device.h"
 #include "graphics/gui_renderer.h"
 
@@ -8,7 +9,7 @@ HWND DeviceFrameGraphics::CreateDevice(int width, int height, int refreshRate, i
   GraphicsDevice* graphics = GraphicsDevice::Instance(width, height, refreshRate, fullScreen);
   if (!graphics->window) {
     // The window is the one thing the show cannot do without; say so rather than stop dead.
-    MessageBoxW(nullptr, "Failed to create the main window", "Orvell", MB_OK);
+    ShowMessage("Failed to create the main window");
     return nullptr;
   }
   // Without the Direct3D object or the device nothing could be drawn; the messages were shown.
@@ -20,7 +21,7 @@ void DeviceFrameGraphics::CreateRenderer() {
 }
 
 bool DeviceFrameGraphics::RecoverDevice() {
-  GraphicsDevice* graphics = GraphicsDevice::Instance();
+  GraphicsDevice* graphics = GraphicsDevice::Existing();
   if (graphics->device->TestCooperativeLevel() != D3DERR_DEVICENOTRESET) {
     Sleep(100);
     return false;
@@ -31,7 +32,7 @@ bool DeviceFrameGraphics::RecoverDevice() {
 }
 
 bool DeviceFrameGraphics::DrawFrame() {
-  IDirect3DDevice9* device = GraphicsDevice::Instance()->device;
+  IDirect3DDevice9* device = GraphicsDevice::Existing()->device;
   if (!device || FAILED(device->BeginScene())) return true;
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
   GuiRenderer::Instance()->Render();
@@ -41,7 +42,7 @@ bool DeviceFrameGraphics::DrawFrame() {
 }
 
 bool DeviceFrameGraphics::Windowed() const {
-  const GraphicsDevice* graphics = GraphicsDevice::Instance();
+  const GraphicsDevice* graphics = GraphicsDevice::Existing();
   return graphics && graphics->fullScreen == 0;
 }
 

@@ -4,25 +4,13 @@
 #include "app/input_state.h"
 #include "graphics/graphics_device.h"
 #include "graphics/gui_renderer.h"
-#include "graphics/shared_textures.h"
 
 void DrawAtlasQuadTinted(float x, float y, float w, float h, float texLeft, float texTop,
                          float texRight, float texBottom, float r, float g, float b, float a) {
-  QuadCommand quad{r,
-                   g,
-                   b,
-                   a,
-                   texLeft,
-                   texTop,
-                   texRight,
-                   texBottom,
-                   x,
-                   y,
-                   w,
-                   h,
-                   SharedTextures::Get().titleAtlas,
-                   1.0f};
-  GuiRenderer::Instance()->QueueQuad(quad);
+  GuiRenderer* renderer = GuiRenderer::Instance();
+  QuadCommand quad{
+      r, g, b, a, texLeft, texTop, texRight, texBottom, x, y, w, h, renderer->TitleAtlas(), 1.0f};
+  renderer->QueueQuad(quad);
 }
 
 void DrawAtlasQuad(float x, float y, float w, float h, float texLeft, float texTop, float texRight,
@@ -33,7 +21,7 @@ void DrawAtlasQuad(float x, float y, float w, float h, float texLeft, float texT
 bool ImageButton(std::int32_t id, float x, float y, float w, float h, float r, float g, float b,
                  float a, const TexRect& normal, const TexRect& hover, const TexRect& pressed) {
   const InputState* input = InputState::Instance();
-  const GraphicsDevice* device = GraphicsDevice::Instance();
+  const GraphicsDevice* device = GraphicsDevice::Existing();
   ImageButtonState& state = GuiRenderer::Instance()->ImageButtons();
 
   float mx = (float(input->mouseX) / float(device->width) - 0.5f) * 2.0f;

@@ -57,7 +57,7 @@ void QueueGlyph(const Colour& colour, float x, float y, float w, float h, float 
 }
 
 float Aspect() {
-  const GraphicsDevice* device = GraphicsDevice::Instance();
+  const GraphicsDevice* device = GraphicsDevice::Existing();
   return device ? device->Aspect() : 1.0f;
 }
 

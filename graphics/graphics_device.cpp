@@ -4,49 +4,40 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/release_and_clear.h"
+#include "app/show_message.h"
 #include "app/window.h"
 
 namespace {
 std::unique_ptr<GraphicsDevice> instance;
-
-void Show(HWND owner, const char* text) {
-  MessageBoxW(owner, text, "Orvell", MB_OK);
-}
 }  // namespace
 
+GraphicsDevice::GraphicsDevice(int width, int height, int refreshRate, int fullScreen)
+    : width(width), height(height), refreshRate(refreshRate), fullScreen(fullScreen) {
+  window = CreateMainWindow(width, height);
+  if (window) InitDirect3D();
+}
+
 GraphicsDevice* GraphicsDevice::Instance(int width, int height, int refreshRate, int fullScreen) {
-  if (!instance) {
-    instance = std::make_unique<GraphicsDevice>();
-    instance->width = width;
-    instance->height = height;
-    instance->refreshRate = refreshRate;
-    instance->fullScreen = fullScreen;
-    instance->window = CreateMainWindow(width, height);
-    if (instance->window) instance->InitDirect3D();
-  }
+  if (!instance)
+    instance = std::make_unique<GraphicsDevice>(width, height, refreshRate, fullScreen);
   return instance.get();
 }
 
-GraphicsDevice* GraphicsDevice::Instance() {
+GraphicsDevice* GraphicsDevice::Existing() {
   return instance.get();
 }
 
 void GraphicsDevice::Destroy() {
   if (!instance) return;
-  if (instance->device) {
-    instance->device->Release();
-    instance->device = nullptr;
-  }
-  if (instance->direct3d) {
-    instance->direct3d->Release();
-    instance->direct3d = nullptr;
-  }
+  ReleaseAndClear(instance->device);
+  ReleaseAndClear(instance->direct3d);
   UnregisterClassW(kWindowClassName, GetModuleHandleW(nullptr));
   instance.reset();
 }
 
 float LayoutAspectFactor() {
-  const GraphicsDevice* device = GraphicsDevice::Instance();
+  const GraphicsDevice* device = GraphicsDevice::Existing();
   if (!device || device->height == 0) return 1.0f;
   return float(device->width) / (float(device->height) / 768.0f) / 1024.0f;
 }
@@ -60,13 +51,13 @@ void GraphicsDevice::InitDirect3D() {
   direct3d = Direct3DCreate9(D3D_SDK_VERSION);
   if (!direct3d) {
     // Nothing that follows can run without the object; the caller ends the run.
-    Show(window, "Please install the correct version of Direct3D 9");
+    ShowMessage("Please install the correct version of Direct3D 9", window);
     return;
   }
   // A failed query leaves the record zeroed, which asks for software vertex processing.
   D3DCAPS9 caps{};
   if (FAILED(direct3d->GetDeviceCaps(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, &caps))) {
-    Show(window, "Failed to query device capabilities");
+    ShowMessage("Failed to query device capabilities", window);
   }
   DWORD behaviour = ChooseVertexProcessing(caps);
 
@@ -98,7 +89,7 @@ void GraphicsDevice::InitDirect3D() {
   if (FAILED(direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, behaviour,
                                     &parameters, &device))) {
     device = nullptr;
-    Show(window, "Failed to create Direct3D Device");
+    ShowMessage("Failed to create Direct3D Device", window);
   }
   ShowWindow(window, SW_SHOWNORMAL);
   UpdateWindow(window);

@@ -19,13 +19,17 @@ class DeviceResourceOwner {
 };
 
 struct GraphicsDevice {
-  // The record; the first call stores the mode, creates the main window and then the device on
-  // it (InitDirect3D). Failures leave window or device null after a message.
+  // The record, created on first call with the mode; later calls return it as it is.
   static GraphicsDevice* Instance(int width, int height, int refreshRate, int fullScreen);
-  // The record once created, else null.
-  static GraphicsDevice* Instance();
+  // The record once created, else null: code that runs without a window (the scene logic under
+  // test) draws nothing then.
+  static GraphicsDevice* Existing();
   // Releases the device, then the Direct3D object, unregisters the window class, frees the record.
   static void Destroy();
+
+  // Stores the mode, creates the main window and then the device on it (InitDirect3D). Failures
+  // leave window or device null after a message.
+  GraphicsDevice(int width, int height, int refreshRate, int fullScreen);
 
   // Creates the Direct3D object and the device, then shows the window.
   void InitDirect3D();
@@ -43,10 +47,10 @@ struct GraphicsDevice {
   IDirect3D9* direct3d = nullptr;
   IDirect3DDevice9* device = nullptr;
   D3DPRESENT_PARAMETERS presentParameters{};
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  std::int32_t refreshRate = 0;
-  std::int32_t fullScreen = 0;
+  std::int32_t width;
+  std::int32_t height;
+  std::int32_t refreshRate;
+  std::int32_t fullScreen;
 
  private:
   std::vector<DeviceResourceOwner*> owners_;

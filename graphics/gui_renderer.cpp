@@ -3,22 +3,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+
+#include "app/release_and_clear.h"
+#include "app/show_message.h"
 
 namespace {
-GuiRenderer* instance = nullptr;
-
-void Show(const char* text) {
-  MessageBoxW(nullptr, text, "Orvell", MB_OK);
-}
-
-template <typename T>
-void ReleaseAndClear(T*& object) {
-  if (object) object->Release();
-  object = nullptr;
-}
+std::unique_ptr<GuiRenderer> instance;
 
 IDirect3DDevice9* Device() {
-  GraphicsDevice* graphics = GraphicsDevice::Instance();
+  GraphicsDevice* graphics = GraphicsDevice::Existing();
   return graphics ? graphics->device : nullptr;
 }
 
@@ -29,44 +23,44 @@ const D3DVERTEXELEMENT9 kGuiVertexElements[] = {
     D3DDECL_END()};
 }  // namespace
 
-GuiRenderer* GuiRenderer::Instance() {
-  if (!instance) {
-    instance = new GuiRenderer();
-    instance->CreateDeviceObjects();
-    IDirect3DDevice9* device = Device();
-    if (!device ||
-        FAILED(D3DXCreateTextureFromFileW(device, "data/font.png", &instance->fontTexture_))) {
-      instance->fontTexture_ = nullptr;
-      Show("Failed to create default font");
-      PostQuitMessage(0);
-    }
-    if (GraphicsDevice* graphics = GraphicsDevice::Instance()) graphics->AddResourceOwner(instance);
+GuiRenderer::GuiRenderer() {
+  CreateDeviceObjects();
+  IDirect3DDevice9* device = Device();
+  if (!device || FAILED(D3DXCreateTextureFromFileW(device, "data/font.png", &fontTexture_))) {
+    fontTexture_ = nullptr;
+    ShowMessage("Failed to create default font");
+    PostQuitMessage(0);
   }
-  return instance;
+  if (GraphicsDevice* graphics = GraphicsDevice::Existing()) graphics->AddResourceOwner(this);
+}
+
+GuiRenderer* GuiRenderer::Instance() {
+  // The constructor is private, out of make_unique's reach.
+  if (!instance) instance.reset(new GuiRenderer());
+  return instance.get();
 }
 
 GuiRenderer* GuiRenderer::Existing() {
-  return instance;
+  return instance.get();
 }
 
 void GuiRenderer::Destroy() {
   if (!instance) return;
-  if (GraphicsDevice* graphics = GraphicsDevice::Instance())
-    graphics->RemoveResourceOwner(instance);
+  if (GraphicsDevice* graphics = GraphicsDevice::Existing())
+    graphics->RemoveResourceOwner(instance.get());
   ReleaseAndClear(instance->fontTexture_);
   ReleaseAndClear(instance->vertexDeclaration_);
   ReleaseAndClear(instance->vertexBuffer_);
   ReleaseAndClear(instance->indexBuffer_);
   ReleaseAndClear(instance->effect_);
-  delete instance;
-  instance = nullptr;
+  instance.reset();
 }
 
 void GuiRenderer::CreateDeviceObjects() {
   IDirect3DDevice9* device = Device();
   if (!device || FAILED(device->CreateVertexDeclaration(kGuiVertexElements, &vertexDeclaration_))) {
     vertexDeclaration_ = nullptr;
-    Show("Failed to create vertex declaration");
+    ShowMessage("Failed to create vertex declaration");
   }
   ID3DXBuffer* errors = nullptr;
   if (!device || FAILED(D3DXCreateEffectFromFileW(device, "data/gui.fx", nullptr, nullptr, 0,
@@ -75,12 +69,12 @@ void GuiRenderer::CreateDeviceObjects() {
     if (errors) {
       std::fprintf(stderr, "%s\n", static_cast<const char*>(errors->GetBufferPointer()));
     }
-    Show("Failed to create effect gui.fx");
+    ShowMessage("Failed to create effect gui.fx");
   }
   ReleaseAndClear(errors);
   // The renderer never selects a technique: drawing runs the effect's first, which must be this.
   technique_ = effect_ ? effect_->GetTechniqueByName("GUI") : nullptr;
-  if (!technique_) Show("No such technique GUI in gui.fx");
+  if (!technique_) ShowMessage("No such technique GUI in gui.fx");
 }
 
 void GuiRenderer::QueueQuad(const QuadCommand& quad) {
@@ -127,7 +121,7 @@ bool GuiRenderer::Build() {
                                           D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0, D3DPOOL_DEFAULT,
                                           &vertexBuffer_, nullptr))) {
       vertexBuffer_ = nullptr;
-      Show("Failed to create a vertex buffer");
+      ShowMessage("Failed to create a vertex buffer");
       return false;
     }
     bool small = 4 * n < 65536;
@@ -136,7 +130,7 @@ bool GuiRenderer::Build() {
                                          small ? D3DFMT_INDEX16 : D3DFMT_INDEX32, D3DPOOL_DEFAULT,
                                          &indexBuffer_, nullptr))) {
       indexBuffer_ = nullptr;
-      Show(small ? "Failed to create a 16bit index buffer"
+      ShowMessage(small ? "Failed to create a 16bit index buffer"
                  : "Failed to create a 32bit index buffer");
       return false;
     }
@@ -190,7 +184,7 @@ void GuiRenderer::DrawQuads() {
       UINT quads = batches_[b + 1].first - batches_[b].first;
       if (FAILED(device->DrawIndexedPrimitive(primitiveType_, 0, 0, UINT(vertexCapacity_),
                                               6 * batches_[b].first, 2 * quads))) {
-        Show("Failed to render graphical user interface");
+        ShowMessage("Failed to render graphical user interface");
       }
     }
     effect_->EndPass();

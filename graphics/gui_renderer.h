@@ -80,6 +80,15 @@ class GuiRenderer : public DeviceResourceOwner {
   IDirect3DTexture9* FontTexture() const { return fontTexture_; }
   ImageButtonState& ImageButtons() { return imageButtons_; }
   const ImageButtonState& ImageButtons() const { return imageButtons_; }
+
+  // Where the atlas operations find the title atlas. The atlas is loaded with the disk and kept in
+  // its record, a layer above this one, so the loader hands down a reader of it; without one, or
+  // when it reads null, atlas quads carry no texture.
+  using TextureSource = IDirect3DTexture9* (*)();
+  void SetTitleAtlasSource(TextureSource source) { titleAtlasSource_ = source; }
+  IDirect3DTexture9* TitleAtlas() const {
+    return titleAtlasSource_ ? titleAtlasSource_() : nullptr;
+  }
   // The device objects of the quad pass, null while not made.
   const ID3DXEffect* Effect() const { return effect_; }
   IDirect3DVertexBuffer9* VertexBuffer() const { return vertexBuffer_; }
@@ -87,7 +96,8 @@ class GuiRenderer : public DeviceResourceOwner {
   std::int32_t VertexCapacity() const { return vertexCapacity_; }  // vertices, 4 a quad
 
  private:
-  GuiRenderer() = default;
+  // Creates the device objects and loads the default font; a missing font ends the run.
+  GuiRenderer();
   void CreateDeviceObjects();
   // Fills the buffers from the queue; false when they could not be made.
   bool Build();
@@ -107,4 +117,5 @@ class GuiRenderer : public DeviceResourceOwner {
   std::vector<QuadBatch> batches_;
   IDirect3DTexture9* fontTexture_ = nullptr;
   ImageButtonState imageButtons_;
+  TextureSource titleAtlasSource_ = nullptr;
 };

@@ -112,39 +112,25 @@ const std::int32_t* GlenzBeatBox::MotionTable(int channel) {
   return Tables()[std::size_t(channel)].data();
 }
 
-GlenzBeatBox::GlenzBeatBox(Scene* owner) : Visualizer(owner) {
+GlenzBeatBox::GlenzBeatBox(Scene* owner)
+    : Visualizer(owner), buffer_(kVertices * kVertexBytes, kFvf) {
   std::memcpy(vertices, RestVertices(), sizeof vertices);
   Tables();
-  CreateDeviceResources();
-  if (GraphicsDevice* graphics = GraphicsDevice::Instance()) graphics->AddResourceOwner(this);
+  MeshBuffer::SetProjection();
+  if (GraphicsDevice* graphics = GraphicsDevice::Existing()) graphics->AddResourceOwner(this);
 }
 
 GlenzBeatBox::~GlenzBeatBox() {
-  if (GraphicsDevice* graphics = GraphicsDevice::Instance()) graphics->RemoveResourceOwner(this);
-  ReleaseDeviceResources();
-}
-
-void GlenzBeatBox::CreateDeviceResources() {
-  GraphicsDevice* graphics = GraphicsDevice::Instance();
-  IDirect3DDevice9* device = graphics ? graphics->device : nullptr;
-  if (!device) return;
-  if (FAILED(device->CreateVertexBuffer(kVertices * kVertexBytes, D3DUSAGE_DYNAMIC, kFvf,
-                                        D3DPOOL_DEFAULT, &vertexBuffer, nullptr))) {
-    vertexBuffer = nullptr;
-  }
-  D3DXMATRIX projection;
-  D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, graphics->Aspect(), 2.0f, 100.0f);
-  device->SetTransform(D3DTS_PROJECTION, &projection);
+  if (GraphicsDevice* graphics = GraphicsDevice::Existing()) graphics->RemoveResourceOwner(this);
 }
 
 void GlenzBeatBox::ReleaseDeviceResources() {
-  if (vertexBuffer) vertexBuffer->Release();
-  vertexBuffer = nullptr;
+  buffer_.Release();
 }
 
 void GlenzBeatBox::RecreateDeviceResources() {
-  ReleaseDeviceResources();
-  CreateDeviceResources();
+  buffer_.Create();
+  MeshBuffer::SetProjection();
 }
 
 void GlenzBeatBox::Draw(const float*, const std::uint8_t* beats, float, float, float, float) {
@@ -185,10 +171,6 @@ void GlenzBeatBox::Draw(const float*, const std::uint8_t* beats, float, float, f
   D3DXMatrixMultiply(&result, &turned, &wander);
   world = result;
 
-  if (!vertexBuffer) return;
-  void* data = nullptr;
-  if (FAILED(vertexBuffer->Lock(0, kVertices * kVertexBytes, &data, 0))) return;
-  std::memcpy(data, vertices, sizeof vertices);
-  vertexBuffer->Unlock();
-  GuiRenderer::Instance()->QueueMesh({vertexBuffer, kVertexBytes, 24, kFvf, world, nullptr});
+  if (!buffer_.Write(vertices)) return;
+  GuiRenderer::Instance()->QueueMesh({buffer_.get(), kVertexBytes, 24, kFvf, world, nullptr});
 }

@@ -8,6 +8,7 @@
 #include "content/visualizer.h"
 #include "graphics/graphics_device.h"
 #include "platform/d3d9/d3d9.h"
+#include "visualizers/mesh_buffer.h"
 
 class GlenzBeatBox : public Visualizer, public DeviceResourceOwner {
  public:
@@ -44,8 +45,10 @@ class GlenzBeatBox : public Visualizer, public DeviceResourceOwner {
   float phases[6] = {};  // indices into the motion tables: x, y, z, yaw, pitch, roll; [0, 1024)
   Vertex vertices[kVertices];  // as last written to the buffer
   D3DMATRIX world{};           // as last queued
-  IDirect3DVertexBuffer9* vertexBuffer = nullptr;
+
+  // Null without a device or when creation failed.
+  IDirect3DVertexBuffer9* VertexBuffer() const { return buffer_.get(); }
 
  private:
-  void CreateDeviceResources();
+  MeshBuffer buffer_;
 };

@@ -3,12 +3,13 @@
 
 #include <cstring>
 
+#include "app/release_and_clear.h"
 #include "graphics/graphics_device.h"
 #include "platform/d3dx/d3dx9.h"
 
 namespace {
 IDirect3DDevice9* Device() {
-  const GraphicsDevice* graphics = GraphicsDevice::Instance();
+  const GraphicsDevice* graphics = GraphicsDevice::Existing();
   return graphics ? graphics->device : nullptr;
 }
 }  // namespace
@@ -22,8 +23,7 @@ MeshBuffer::~MeshBuffer() {
 }
 
 void MeshBuffer::Release() {
-  if (buffer_) buffer_->Release();
-  buffer_ = nullptr;
+  ReleaseAndClear(buffer_);
 }
 
 void MeshBuffer::Create() {
@@ -35,18 +35,19 @@ void MeshBuffer::Create() {
   }
 }
 
-void MeshBuffer::Write(const void* vertices) {
+bool MeshBuffer::Write(const void* vertices) {
   void* bytes = nullptr;
-  if (!buffer_ || FAILED(buffer_->Lock(0, bytes_, &bytes, 0))) return;
+  if (!buffer_ || FAILED(buffer_->Lock(0, bytes_, &bytes, 0))) return false;
   std::memcpy(bytes, vertices, bytes_);
   buffer_->Unlock();
+  return true;
 }
 
 void MeshBuffer::SetProjection() {
   IDirect3DDevice9* device = Device();
   if (!device) return;
   D3DXMATRIX projection;
-  D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, GraphicsDevice::Instance()->Aspect(), 2.0f,
+  D3DXMatrixPerspectiveFovLH(&projection, 0.7853982f, GraphicsDevice::Existing()->Aspect(), 2.0f,
                              100.0f);
   device->SetTransform(D3DTS_PROJECTION, &projection);
 }

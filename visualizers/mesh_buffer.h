@@ -18,8 +18,9 @@ class MeshBuffer {
   void Release();
   // After a device reset: the same buffer again, its contents undefined until written.
   void Create();
-  // Locks the whole buffer, copies its size in bytes from vertices, unlocks.
-  void Write(const void* vertices);
+  // Locks the whole buffer, copies its size in bytes from vertices, unlocks; false when there is
+  // no buffer or it would not lock, and nothing was written.
+  bool Write(const void* vertices);
 
   IDirect3DVertexBuffer9* get() const { return buffer_; }
 

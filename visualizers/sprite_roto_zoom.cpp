@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "content/player_state.h"
 #include "graphics/drawing_operations.h"
-#include "graphics/shared_textures.h"
 #include "platform/d3dx/d3dx9.h"
 #include "platform/os/platform.h"
 
@@ -69,11 +69,11 @@ SpriteRotoZoom::SpriteRotoZoom(Scene* owner)
   }
   MeshBuffer::SetProjection();
   PrepareStep();
-  if (GraphicsDevice* graphics = GraphicsDevice::Instance()) graphics->AddResourceOwner(this);
+  if (GraphicsDevice* graphics = GraphicsDevice::Existing()) graphics->AddResourceOwner(this);
 }
 
 SpriteRotoZoom::~SpriteRotoZoom() {
-  if (GraphicsDevice* graphics = GraphicsDevice::Instance()) graphics->RemoveResourceOwner(this);
+  if (GraphicsDevice* graphics = GraphicsDevice::Existing()) graphics->RemoveResourceOwner(this);
 }
 
 void SpriteRotoZoom::PrepareStep() {
@@ -120,8 +120,8 @@ void SpriteRotoZoom::Draw(const float*, const std::uint8_t*, float sampleTime, f
   D3DXMatrixRotationZ(&turn, angle * kRadiansPerDegree);
   D3DXMatrixScaling(&size, scale, scale, scale);
   D3DXMatrixTranslation(&place, 0.0f, 0.0f, 2.0f);
-  const SharedTextures& textures = SharedTextures::Get();
-  QueueSpriteMesh(sprite_.get(), step == 0 ? textures.titleAtlas : textures.credits,
+  const PlayerState* disk = PlayerState::Instance();
+  QueueSpriteMesh(sprite_.get(), step == 0 ? disk->titleAtlas : disk->creditsTexture,
                   turn * size * place);
 }
 

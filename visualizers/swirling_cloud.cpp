@@ -3,8 +3,8 @@
 
 #include <cstdlib>
 
+#include "content/player_state.h"
 #include "graphics/gui_renderer.h"
-#include "graphics/shared_textures.h"
 #include "platform/d3dx/d3dx9.h"
 #include "platform/os/platform.h"
 
@@ -37,16 +37,16 @@ SwirlingCloud::SwirlingCloud(Scene* owner)
   // the generator's sequence.
   std::srand(unsigned(os::CalendarTime()));
   for (float& angle : angles) angle = float(std::rand() % 360);
-  if (GraphicsDevice* graphics = GraphicsDevice::Instance()) graphics->AddResourceOwner(this);
+  if (GraphicsDevice* graphics = GraphicsDevice::Existing()) graphics->AddResourceOwner(this);
 }
 
 SwirlingCloud::~SwirlingCloud() {
-  if (GraphicsDevice* graphics = GraphicsDevice::Instance()) graphics->RemoveResourceOwner(this);
+  if (GraphicsDevice* graphics = GraphicsDevice::Existing()) graphics->RemoveResourceOwner(this);
 }
 
 void SwirlingCloud::Draw(const float*, const std::uint8_t*, float, float, float first, float) {
   GuiRenderer* renderer = GuiRenderer::Instance();
-  IDirect3DTexture9* cloudRing = SharedTextures::Get().cloudRing;
+  IDirect3DTexture9* cloudRing = PlayerState::Instance()->cloudRing;
   for (int i = 0; i < kRings; ++i) {
     // 4, 7, 10 ... 19 units wide at depth 5, where the screen shows about 4.14 units of height.
     float scale = 1.0f + 0.75f * float(i);

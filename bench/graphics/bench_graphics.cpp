@@ -8,11 +8,12 @@
 #include <memory>
 #include <string>
 
+#include "app/release_and_clear.h"
 #include "graphics/device_frame_graphics.h"
+#include "graphics/drawing_operations.h"
 #include "graphics/font_layout.h"
 #include "graphics/graphics_device.h"
 #include "graphics/gui_renderer.h"
-#include "graphics/shared_textures.h"
 #include "platform/d3d9/recording_device.h"
 #include "platform/d3dx/d3dx9.h"
 #include "platform/os/platform.h"
@@ -30,18 +31,19 @@ class Stage {
     d3d9::UseRecordingDevice(recording);
     graphics_.CreateDevice(width, height, 60, 0);
     graphics_.CreateRenderer();
-    IDirect3DDevice9* device = GraphicsDevice::Instance()->device;
-    if (device)
-      D3DXCreateTextureFromFileW(device, "data/tit.png", &SharedTextures::Get().titleAtlas);
+    IDirect3DDevice9* device = GraphicsDevice::Existing()->device;
+    if (device) D3DXCreateTextureFromFileW(device, "data/tit.png", &atlas);
+    GuiRenderer::Instance()->SetTitleAtlasSource([] { return atlas; });
   }
   ~Stage() {
-    if (SharedTextures::Get().titleAtlas) SharedTextures::Get().titleAtlas->Release();
-    SharedTextures::Get() = {};
+    ReleaseAndClear(atlas);
     graphics_.Destroy();
     d3d9::UseRecordingDevice(false);
   }
-  bool Ready() const { return GraphicsDevice::Instance() && GraphicsDevice::Instance()->device; }
+  bool Ready() const { return GraphicsDevice::Existing() && GraphicsDevice::Existing()->device; }
   bool DrawFrame() { return graphics_.DrawFrame(); }
+
+  static inline IDirect3DTexture9* atlas = nullptr;  // data/tit.png
 
  private:
   std::unique_ptr<os::Platform> platform_;
@@ -50,8 +52,7 @@ class Stage {
 
 void QueueQuadsInThreeRuns(int count) {
   GuiRenderer* renderer = GuiRenderer::Instance();
-  IDirect3DTexture9* textures[3] = {SharedTextures::Get().titleAtlas, renderer->FontTexture(),
-                                    nullptr};
+  IDirect3DTexture9* textures[3] = {Stage::atlas, renderer->FontTexture(), nullptr};
   for (int i = 0; i < count; ++i) {
     float x = float(i % 100) * 0.02f - 1.0f;
     float y = float(i / 100 % 100) * 0.02f - 1.0f;
@@ -86,7 +87,7 @@ void BM_PlayerSizedFrameOnGl(benchmark::State& state) {
     state.SkipWithError("no OpenGL device");
     return;
   }
-  IDirect3DDevice9* device = GraphicsDevice::Instance()->device;
+  IDirect3DDevice9* device = GraphicsDevice::Existing()->device;
   struct Vertex {
     float x, y, z;
     D3DCOLOR colour;
@@ -108,7 +109,7 @@ void BM_PlayerSizedFrameOnGl(benchmark::State& state) {
   D3DXMatrixIdentity(&world);
 
   GuiRenderer* renderer = GuiRenderer::Instance();
-  IDirect3DTexture9* atlas = SharedTextures::Get().titleAtlas;
+  IDirect3DTexture9* atlas = Stage::atlas;
   for (auto _ : state) {
     renderer->QueueQuad({1, 1, 1, 1, 0.95f, 0.02f, 0.98f, 0.77f, -1, -1, 2, 2, atlas, 1});
     renderer->QueueQuad({1, 1, 1, 1, 0, 0, 0.37f, 0.6f, -0.78f, -0.75f, 1.5f, 1.59f, atlas, 1});

@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "app/frame_timer.h"
+#include "app/release_and_clear.h"
+#include "content/global_initialization_scene.h"
 #include "content/player_state.h"
 #include "graphics/device_frame_graphics.h"
 #include "graphics/font_layout.h"
 #include "graphics/graphics_device.h"
 #include "graphics/gui_renderer.h"
-#include "graphics/shared_textures.h"
 #include "platform/bass/bass.h"
 #include "platform/bass/offline_output.h"
 #include "platform/d3d9/recording_device.h"
@@ -65,10 +66,11 @@ class Stage {
     d3d9::UseRecordingDevice(true);
     graphics_.CreateDevice(1024, 768, 60, 0);
     graphics_.CreateRenderer();
-    IDirect3DDevice9* device = GraphicsDevice::Instance()->device;
+    IDirect3DDevice9* device = GraphicsDevice::Existing()->device;
     if (device) {
-      D3DXCreateTextureFromFileW(device, "data/tit.png", &SharedTextures::Get().titleAtlas);
+      D3DXCreateTextureFromFileW(device, "data/tit.png", &PlayerState::Instance()->titleAtlas);
     }
+    UseDiskTitleAtlas();
     wav_ = (fs::temp_directory_path() / "orvell-bench-player.wav").string();
     bass::UseOfflineOutput(wav_);
     BASS_Init(-1, 44100, 0, nullptr, nullptr);
@@ -101,15 +103,14 @@ class Stage {
   ~Stage() {
     scene_.reset();
     BASS_Free();
+    ReleaseAndClear(PlayerState::Instance()->titleAtlas);
     PlayerState::Destroy();
-    if (SharedTextures::Get().titleAtlas) SharedTextures::Get().titleAtlas->Release();
-    SharedTextures::Get() = {};
     graphics_.Destroy();
     FrameTimer::Destroy();
     d3d9::UseRecordingDevice(false);
     fs::remove(wav_);
   }
-  bool Ready() const { return GraphicsDevice::Instance() && GraphicsDevice::Instance()->device; }
+  bool Ready() const { return GraphicsDevice::Existing() && GraphicsDevice::Existing()->device; }
 
   // What the frame loop does around the scene's update: the sound of the pass, the timer's step
   // and an emptied queue (the renderer's draw is measured by bench_graphics).

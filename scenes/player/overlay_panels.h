@@ -5,10 +5,27 @@
 
 class OverlayPanels {
  public:
-  // States: 0 none; 1 picture opening, 2 open, 3 closing; 4 credits opening, 5 open, 6 closing;
-  // 7 credits to picture; 8 picture to credits; 9 track list opening, 10 open, 11 closing;
-  // 12 credits to track list; 13 picture to track list; 14 track list to picture; 15 track list
-  // to credits. Rest states are 0, 2, 5 and 10.
+  // The machine's states. The rest states are kNoPanel, kPictureOpen, kCreditsOpen and
+  // kTrackListOpen; every other state is a one-second transition into one of them.
+  enum State : int {
+    kNoPanel,
+    kPictureOpening,
+    kPictureOpen,
+    kPictureClosing,
+    kCreditsOpening,
+    kCreditsOpen,
+    kCreditsClosing,
+    kCreditsToPicture,
+    kPictureToCredits,
+    kTrackListOpening,
+    kTrackListOpen,
+    kTrackListClosing,
+    kCreditsToTrackList,
+    kPictureToTrackList,
+    kTrackListToPicture,
+    kTrackListToCredits,
+  };
+  static constexpr int kStates = 16;
   static constexpr int kRows = 32;  // the track list's row positions
 
   // Frame step 9: R, T and the three opening hot areas.
@@ -25,11 +42,13 @@ class OverlayPanels {
   static float RowX(int i);
   static float RowY(int i);
 
-  int panelState = 0;
+  int panelState = kNoPanel;         // a State
   float panelTransition = 1.0f;      // t: falls 1 → 0 as a panel comes in, rises as one goes away
   float creditsScroll = 0.5f;        // 0.5: the start position
   float creditsScrollSpeed = 0.02f;  // units per second; the scroll offset decreases by it
 
  private:
   void CreditsText(float alpha);
+  // The open track list's rows: a click switches to that row's song.
+  void TrackListRows();
 };

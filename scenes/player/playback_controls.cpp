@@ -70,12 +70,7 @@ void AdvanceAtSongEnd() {
   if (!song || !player->playing || BASS_ChannelIsActive(song->handle) != BASS_ACTIVE_STOPPED) {
     return;
   }
-  BASS_ChannelStop(song->handle);
-  int i = NextSong();
-  Song& next = player->songs[std::size_t(i)];
-  next.infoScroll = 0.5f;
-  player->currentSong = i;
-  BASS_ChannelPlay(next.handle, TRUE);
+  SwitchToSong(NextSong());
 }
 
 void TransportControls(float fade) {

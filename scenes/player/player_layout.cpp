@@ -8,7 +8,7 @@
 namespace {
 
 bool CanDraw() {
-  return GraphicsDevice::Instance() != nullptr;
+  return GraphicsDevice::Existing() != nullptr;
 }
 
 constexpr TexRect kClearTexel{0.0f, 0.0f, 0.0f, 0.0f};

@@ -11,7 +11,6 @@
 #include "content/player_state.h"
 #include "graphics/font_layout.h"
 #include "graphics/graphics_device.h"
-#include "graphics/shared_textures.h"
 #include "platform/bass/bass.h"
 #include "platform/bass/offline_output.h"
 #include "platform/d3d9/recording_device.h"
@@ -155,7 +154,7 @@ TEST_F(GlobalInitializationTest, WithoutAConfigurationNothingPlaysAndNothingBrea
   EXPECT_TRUE(player->songs.empty());
   EXPECT_FALSE(player->playing);
   EXPECT_EQ(player->creditsText, "");
-  EXPECT_EQ(SharedTextures::Get().titleAtlas, nullptr);
+  EXPECT_EQ(PlayerState::Instance()->titleAtlas, nullptr);
 }
 
 TEST_F(GlobalInitializationTest, AHostileCountIsCutWithOneMessage) {
@@ -174,7 +173,7 @@ TEST_F(GlobalInitializationTest, ShutdownFreesTheSongsAndTheOutput) {
   scene_.reset();
   EXPECT_EQ(BASS_ChannelIsActive(handle), BASS_ACTIVE_STOPPED);
   EXPECT_EQ(BASS_GetVolume(), DWORD(-1));
-  EXPECT_EQ(SharedTextures::Get().titleAtlas, nullptr);
+  EXPECT_EQ(PlayerState::Instance()->titleAtlas, nullptr);
 }
 
 }  // namespace

@@ -73,7 +73,8 @@ using AtlasQuadTest = RecordingDeviceTest;
 TEST_F(AtlasQuadTest, AtlasQuadsCutTheTitleAtlasAtDepthOne) {
   Open();
   auto* atlas = reinterpret_cast<IDirect3DTexture9*>(std::uintptr_t(0x1234));
-  SharedTextures::Get().titleAtlas = atlas;
+  GuiRenderer::Instance()->SetTitleAtlasSource(
+      [] { return reinterpret_cast<IDirect3DTexture9*>(std::uintptr_t(0x1234)); });
   DrawAtlasQuad(-1, -1, 2, 2, 0.1f, 0.2f, 0.3f, 0.4f);
   DrawAtlasQuadTinted(0, 0, 1, 1, 0, 0, 1, 1, 0.5f, 0.25f, 0.125f, 0.75f);
   const auto& quads = GuiRenderer::Instance()->QueuedQuads();
@@ -85,7 +86,6 @@ TEST_F(AtlasQuadTest, AtlasQuadsCutTheTitleAtlasAtDepthOne) {
   EXPECT_FLOAT_EQ(quads[1].a, 0.75f);
   EXPECT_FLOAT_EQ(quads[1].z, 1.0f);
   GuiRenderer::Instance()->DiscardQueued();
-  SharedTextures::Get().titleAtlas = nullptr;
 }
 
 TEST_F(AtlasQuadTest, SpriteMeshesAreTwoTexturedTriangles) {

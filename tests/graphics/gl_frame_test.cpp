@@ -6,12 +6,12 @@
 #include <cstring>
 #include <filesystem>
 
+#include "app/release_and_clear.h"
 #include "graphics/device_frame_graphics.h"
 #include "graphics/drawing_operations.h"
 #include "graphics/font_layout.h"
 #include "graphics/graphics_device.h"
 #include "graphics/gui_renderer.h"
-#include "graphics/shared_textures.h"
 #include "platform/d3d9/frame_capture.h"
 #include "platform/d3dx/d3dx9.h"
 #include "platform/os/platform.h"
@@ -51,12 +51,13 @@ TEST(GlFrame, AtlasTextAndTranslucentMeshLandWhereTheyShould) {
     ASSERT_EQ(d3d9::CaptureFrame(drawn, &image), D3D_OK);
     ASSERT_TRUE(d3d9::WritePng(image, folder + "/frame-000000.png", &error)) << error;
   });
-  IDirect3DDevice9* device = GraphicsDevice::Instance()->device;
+  IDirect3DDevice9* device = GraphicsDevice::Existing()->device;
   GuiRenderer* renderer = GuiRenderer::Instance();
   ASSERT_NE(renderer->Effect(), nullptr);
   ASSERT_NE(renderer->FontTexture(), nullptr);
-  SharedTextures& shared = SharedTextures::Get();
-  ASSERT_EQ(D3DXCreateTextureFromFileW(device, "data/tit.png", &shared.titleAtlas), D3D_OK);
+  static IDirect3DTexture9* titleAtlas = nullptr;
+  ASSERT_EQ(D3DXCreateTextureFromFileW(device, "data/tit.png", &titleAtlas), D3D_OK);
+  GuiRenderer::Instance()->SetTitleAtlasSource([] { return titleAtlas; });
 
   // The logo's rectangle over the left half of the screen, half transparent on its right half.
   const TexRect logo{1295 / 2048.0f, 453 / 1024.0f, 1603 / 2048.0f, 581 / 1024.0f};
@@ -118,8 +119,7 @@ TEST(GlFrame, AtlasTextAndTranslucentMeshLandWhereTheyShould) {
   EXPECT_EQ(At(frame, 390, 200).r, 0);
 
   buffer->Release();
-  shared.titleAtlas->Release();
-  shared.titleAtlas = nullptr;
+  ReleaseAndClear(titleAtlas);
   graphics.Destroy();
 }
 

@@ -29,7 +29,7 @@ class GuiRendererTest : public RecordingDeviceTest {
   IDirect3DTexture9* A() { return renderer->FontTexture(); }
   IDirect3DVertexBuffer9* MeshBuffer(UINT bytes) {
     IDirect3DVertexBuffer9* buffer = nullptr;
-    GraphicsDevice::Instance()->device->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, 0,
+    GraphicsDevice::Existing()->device->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, 0,
                                                            D3DPOOL_MANAGED, &buffer, nullptr);
     buffers.push_back(buffer);
     return buffer;

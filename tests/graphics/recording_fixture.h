@@ -11,7 +11,6 @@
 #include "graphics/drawing_operations.h"
 #include "graphics/graphics_device.h"
 #include "graphics/gui_renderer.h"
-#include "graphics/shared_textures.h"
 #include "platform/d3d9/recording_device.h"
 #include "platform/os/platform.h"
 
@@ -29,7 +28,6 @@ class RecordingDeviceTest : public ::testing::Test {
     GuiRenderer::Destroy();
     GraphicsDevice::Destroy();
     InputState::Destroy();
-    SharedTextures::Get() = {};
     d3d9::UseRecordingDevice(false);
     os::SetBatchMode(false);
     platform_.reset();

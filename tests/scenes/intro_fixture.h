@@ -8,6 +8,8 @@
 
 #include "app/frame_timer.h"
 #include "app/scene_manager.h"
+#include "content/global_initialization_scene.h"
+#include "content/player_state.h"
 #include "platform/d3dx/d3dx9.h"
 #include "scenes/intro/intro_scene.h"
 #include "scenes/intro/presents_scene.h"
@@ -35,10 +37,12 @@ class IntroSceneTest : public RecordingDeviceTest {
     manager->scenes.clear();
     manager->startedIndex = manager->currentIndex = 0;
     FrameTimer::Destroy();
-    SharedTextures& textures = SharedTextures::Get();
-    for (IDirect3DTexture9* texture : {textures.titleAtlas, textures.credits, textures.cloudRing}) {
+    PlayerState& textures = *PlayerState::Instance();
+    for (IDirect3DTexture9* texture :
+         {textures.titleAtlas, textures.creditsTexture, textures.cloudRing}) {
       if (texture) texture->Release();
     }
+    PlayerState::Destroy();
     RecordingDeviceTest::TearDown();
   }
 
@@ -46,11 +50,13 @@ class IntroSceneTest : public RecordingDeviceTest {
   void OpenShow(int width = 1024, int height = 768) {
     IDirect3DDevice9* device = Open(width, height)->device;
     GuiRenderer::Instance();
-    SharedTextures& textures = SharedTextures::Get();
+    PlayerState& textures = *PlayerState::Instance();
     ASSERT_EQ(D3DXCreateTextureFromFileW(device, "data/tit.png", &textures.titleAtlas), D3D_OK);
-    ASSERT_EQ(D3DXCreateTextureFromFileW(device, "data/credits.png", &textures.credits), D3D_OK);
+    ASSERT_EQ(D3DXCreateTextureFromFileW(device, "data/credits.png", &textures.creditsTexture),
+              D3D_OK);
     ASSERT_EQ(D3DXCreateTextureFromFileW(device, "data/cloudring.png", &textures.cloudRing),
               D3D_OK);
+    UseDiskTitleAtlas();
     manager->scenes = IntroChain();
     StartScene(1);
   }
@@ -111,7 +117,7 @@ inline void ExpectQuad(const QuadCommand& quad, const ExpectedQuad& expected) {
   EXPECT_EQ(quad.g, 1.0f);
   EXPECT_EQ(quad.b, 1.0f);
   EXPECT_NEAR(quad.a, expected.alpha, 1e-5);
-  EXPECT_EQ(quad.texture, SharedTextures::Get().titleAtlas);
+  EXPECT_EQ(quad.texture, PlayerState::Instance()->titleAtlas);
   EXPECT_EQ(quad.z, 1.0f);
 }
 

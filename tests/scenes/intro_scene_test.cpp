@@ -47,7 +47,7 @@ TEST_F(IntroTest, AFrameDrawsTheBackgroundThenRingsVeilAndSprite) {
   ASSERT_EQ(Quads().size(), 1u);
   ExpectQuad(Quads()[0], {-1.0f, -1.0f, 2.0f, 2.0f, kBackgroundStrip, 1.0f});
 
-  const SharedTextures& textures = SharedTextures::Get();
+  const PlayerState& textures = *PlayerState::Instance();
   ASSERT_EQ(Meshes().size(), 8u);
   for (int i = 0; i < 6; ++i) EXPECT_EQ(Meshes()[std::size_t(i)].texture, textures.cloudRing);
   const MeshCommand& veil = Meshes()[6];

@@ -207,7 +207,7 @@ TEST_F(MainSceneTest, WithoutSongsTheScreenShowsItsArtworkAndNowPlayingAlone) {
 
 TEST_F(MainSceneTest, WideModesKeepTheLayoutCentredAndTheBackgroundWhole) {
   LoadOneSong();
-  GraphicsDevice::Instance()->width = 1366;
+  GraphicsDevice::Existing()->width = 1366;
   const float k = 1366.0f / (768.0f / 768.0f) / 1024.0f;
   Frame();
   const QuadCommand* background = Find(kBackground);

@@ -18,7 +18,6 @@
 #include "graphics/drawing_operations.h"
 #include "graphics/graphics_device.h"
 #include "graphics/gui_renderer.h"
-#include "graphics/shared_textures.h"
 #include "platform/bass/bass.h"
 #include "platform/bass/offline_output.h"
 #include "platform/d3d9/recording_device.h"
@@ -71,7 +70,6 @@ class PlayerScreenTest : public ::testing::Test {
     GraphicsDevice::Destroy();
     InputState::Destroy();
     FrameTimer::Destroy();
-    SharedTextures::Get() = {};
     d3d9::UseRecordingDevice(false);
     os::SetBatchMode(false);
     platform_.reset();

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "app/release_and_clear.h"
 #include "graphics/device_frame_graphics.h"
 #include "platform/d3d9/frame_capture.h"
 #include "platform/os/win32.h"
@@ -123,10 +124,10 @@ TEST(PresentsSceneGl, ANegativeAlphaDrawsNothing) {
     frames.emplace_back();
     EXPECT_EQ(d3d9::CaptureFrame(device, &frames.back()), D3D_OK);
   });
-  SharedTextures& shared = SharedTextures::Get();
-  ASSERT_EQ(D3DXCreateTextureFromFileW(GraphicsDevice::Instance()->device, "data/tit.png",
-                                       &shared.titleAtlas),
+  ASSERT_EQ(D3DXCreateTextureFromFileW(GraphicsDevice::Existing()->device, "data/tit.png",
+                                       &PlayerState::Instance()->titleAtlas),
             D3D_OK);
+  UseDiskTitleAtlas();
   for (float alpha : {0.0f, -0.5f, -1.0f, 0.5f}) {
     DrawBackground(1.0f);
     DrawClosingPicture(alpha);
@@ -137,8 +138,7 @@ TEST(PresentsSceneGl, ANegativeAlphaDrawsNothing) {
   EXPECT_EQ(frames[2].rgba, frames[0].rgba) << "alpha -1 changed the frame";
   EXPECT_NE(frames[3].rgba, frames[0].rgba) << "alpha 0.5 should show the picture";
 
-  shared.titleAtlas->Release();
-  shared.titleAtlas = nullptr;
+  ReleaseAndClear(PlayerState::Instance()->titleAtlas);
   graphics.Destroy();
   os::SetBatchMode(false);
 }

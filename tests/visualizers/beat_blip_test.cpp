@@ -69,7 +69,7 @@ TEST_F(BeatBlipTest, ZeroTransitionHidesEverySpotWhateverTheBeats) {
 }
 
 TEST_F(BeatBlipTest, WideModesDivideXAndWidthByTheAspectFactor) {
-  GraphicsDevice::Instance()->width = 1366;
+  GraphicsDevice::Existing()->width = 1366;
   const float k = 1366.0f / (768.0f / 768.0f) / 1024.0f;
   auto quads = Call({});
   EXPECT_FLOAT_EQ(quads[5].x, -0.8125f / k);

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <vector>
 
+#include "content/global_initialization_scene.h"
+#include "content/player_state.h"
 #include "platform/d3dx/d3dx9.h"
 #include "tests/graphics/recording_fixture.h"
 
@@ -19,18 +21,22 @@ class EffectTest : public RecordingDeviceTest {
     RecordingDeviceTest::SetUp();
     device = Open()->device;
     GuiRenderer::Instance();
-    SharedTextures& textures = SharedTextures::Get();
+    PlayerState& textures = *PlayerState::Instance();
     ASSERT_EQ(D3DXCreateTextureFromFileW(device, "data/tit.png", &textures.titleAtlas), D3D_OK);
-    ASSERT_EQ(D3DXCreateTextureFromFileW(device, "data/credits.png", &textures.credits), D3D_OK);
+    ASSERT_EQ(D3DXCreateTextureFromFileW(device, "data/credits.png", &textures.creditsTexture),
+              D3D_OK);
     ASSERT_EQ(D3DXCreateTextureFromFileW(device, "data/cloudring.png", &textures.cloudRing),
               D3D_OK);
+    UseDiskTitleAtlas();
     os::OverrideCalendarTime(kSeed);
   }
   void TearDown() override {
-    SharedTextures& textures = SharedTextures::Get();
-    for (IDirect3DTexture9* texture : {textures.titleAtlas, textures.credits, textures.cloudRing}) {
+    PlayerState& textures = *PlayerState::Instance();
+    for (IDirect3DTexture9* texture :
+         {textures.titleAtlas, textures.creditsTexture, textures.cloudRing}) {
       texture->Release();
     }
+    PlayerState::Destroy();
     RecordingDeviceTest::TearDown();
   }
 

@@ -67,18 +67,27 @@ TEST_F(EqualizerTest, AllCellsAreQueuedWithTheirRowColoursAndCappedAlpha) {
   spectrum[0] = 0.0f;
   const auto& quads = Call(0.0f, 0.5f, 1.0f);
   ASSERT_EQ(quads.size(), 192u);
-  // Column 0's bottom cell first, then upwards, then column 1.
-  EXPECT_FLOAT_EQ(quads[0].x, -0.215f);
-  EXPECT_FLOAT_EQ(quads[0].y, -0.421875f);
+  // Column 0's bottom cell first, then upwards, then column 1: quad 12c + j is row j of column c.
+  struct Cell {
+    int quad;
+    float x, y, r, g, b;
+  };
+  const Cell worked[] = {{0, -0.215f, -0.421875f, 0.62f, 0.76f, 0.76f},
+                         {11, -0.215f, -0.179875f, 1.0f, 1.0f, 1.0f},
+                         {17, -0.162f, -0.311875f, 0.79f, 0.87f, 0.87f},
+                         {104, 0.209f, -0.245875f, 0.89f, 0.94f, 0.94f},
+                         {191, 0.58f, -0.179875f, 1.0f, 1.0f, 1.0f}};
+  for (const Cell& cell : worked) {
+    const QuadCommand& quad = quads[std::size_t(cell.quad)];
+    EXPECT_FLOAT_EQ(quad.x, cell.x) << cell.quad;
+    EXPECT_FLOAT_EQ(quad.y, cell.y) << cell.quad;
+    EXPECT_EQ(quad.r, cell.r) << cell.quad;
+    EXPECT_EQ(quad.g, cell.g) << cell.quad;
+    EXPECT_EQ(quad.b, cell.b) << cell.quad;
+  }
   EXPECT_FLOAT_EQ(quads[0].a, 0.5f);
-  EXPECT_FLOAT_EQ(quads[0].r, 0.62f);
-  EXPECT_FLOAT_EQ(quads[0].g, 0.76f);
-  EXPECT_FLOAT_EQ(quads[11].y, 11 * 0.022f - 0.421875f);
   EXPECT_FLOAT_EQ(quads[11].a, 0.3f);
-  EXPECT_FLOAT_EQ(quads[11].r, 1.0f);
-  EXPECT_FLOAT_EQ(quads[12].x, 0.053f - 0.215f);
   EXPECT_FLOAT_EQ(quads[12].a, 0.0f);
-  EXPECT_FLOAT_EQ(quads[191].x, 15 * 0.053f - 0.215f);
   EXPECT_FLOAT_EQ(quads[191].w, 0.05078125f);
   EXPECT_FLOAT_EQ(quads[191].h, 0.020833334f);
   EXPECT_FLOAT_EQ(quads[191].texLeft, 0.6533203125f);

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <numbers>
 
 #include "platform/d3dx/d3dx9.h"
 #include "tests/graphics/recording_fixture.h"
@@ -34,7 +33,7 @@ class GlenzBeatBoxTest : public RecordingDeviceTest {
   }
   // What the buffer holds now.
   std::vector<GlenzBeatBox::Vertex> Buffer() {
-    auto bytes = d3d9::RecordedBytes(box->vertexBuffer);
+    auto bytes = d3d9::RecordedBytes(box->VertexBuffer());
     std::vector<GlenzBeatBox::Vertex> vertices(bytes.size() / sizeof(GlenzBeatBox::Vertex));
     std::memcpy(vertices.data(), bytes.data(), vertices.size() * sizeof(GlenzBeatBox::Vertex));
     return vertices;
@@ -87,15 +86,14 @@ TEST_F(GlenzBeatBoxTest, MotionTablesSpanZeroTo2048AroundTheirCurves) {
     EXPECT_EQ(*high, 2048) << channel;
     EXPECT_EQ(table[0], 1024) << channel;  // every curve is 0 at θ = 0
   }
-  // x: sin 3θ − sin θ, whose largest magnitude over the table is G; entry 100 by the formula.
-  double g = 0;
-  for (int i = 0; i < 1024; ++i) {
-    double theta = 2 * std::numbers::pi * i / 1024;
-    g = std::max(g, std::abs(std::sin(3 * theta) - std::sin(theta)));
-  }
-  double theta = 2 * std::numbers::pi * 100 / 1024;
-  EXPECT_EQ(GlenzBeatBox::MotionTable(0)[100],
-            std::lround(1024 + 1024 * (std::sin(3 * theta) - std::sin(theta)) / g));
+  // x follows sin 3θ − sin θ, largest magnitude 2: −2 at θ = π/2, 2 at 3π/2, 0 at π and π/4, and
+  // at π/8 sin(3π/8) − sin(π/8) = 0.5412, so 1024 + 1024 · 0.5412 / 2 rounds to 1301.
+  const std::int32_t* x = GlenzBeatBox::MotionTable(0);
+  EXPECT_EQ(x[64], 1301);
+  EXPECT_EQ(x[128], 1024);
+  EXPECT_EQ(x[256], 0);
+  EXPECT_EQ(x[512], 1024);
+  EXPECT_EQ(x[768], 2048);
 }
 
 TEST_F(GlenzBeatBoxTest, ConstructionMakesTheBufferAndTheProjection) {
@@ -166,32 +164,24 @@ TEST_F(GlenzBeatBoxTest, APhasePastTheTableWrapsToExactlyZero) {
 }
 
 TEST_F(GlenzBeatBoxTest, TheWorldTurnsTheBoxPushesItAwayAndLetsItWander) {
-  box->phases[0] = 99;  // entries at index 100 after the step
-  box->phases[1] = 199;
-  box->phases[2] = 299;
-  box->phases[3] = 9.75f;  // 10
-  box->phases[4] = 19.75f;
-  box->phases[5] = 29.75f;
+  // After the step: x at table entry 256, where sin 3θ − sin θ is at its lowest, so x = −20; y and
+  // z at entry 0, the middle of their ranges (3.5 and 7.5); the yaw at entry 256, where
+  // sin 9θ − sin 7θ peaks, a full turn; pitch and roll at entry 0, half a turn each. Half turns
+  // about z and x leave a half turn about y: x and z flipped.
+  box->phases[0] = 255;
+  box->phases[1] = 1023;
+  box->phases[2] = 1023;
+  box->phases[3] = 255.75f;
+  box->phases[4] = 1023.75f;
+  box->phases[5] = 1023.75f;
   Call();
-  auto entry = [](int channel, int i) {
-    return float(GlenzBeatBox::MotionTable(channel)[i]) / 2048.0f;
-  };
-  float x = entry(0, 100) * 40 - 20, y = entry(1, 200) * 13 - 3, z = entry(2, 300) * 25 - 5;
-  float yaw = entry(4, 10) * 360 * 0.017453292f, pitch = entry(3, 20) * 360 * 0.017453292f,
-        roll = entry(5, 30) * 360 * 0.017453292f;
-  D3DXMATRIX r, p, t;
-  D3DXMatrixRotationYawPitchRoll(&r, yaw, pitch, roll);
-  D3DXMatrixTranslation(&p, 0, 0, 50);
-  D3DXMatrixTranslation(&t, x, y, z);
-  D3DXMATRIX expected = r * p * t;
+  const float expected[4][4] = {{-1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, -1, 0}, {-20, 3.5f, 57.5f, 1}};
   ASSERT_EQ(renderer->QueuedMeshes().size(), 1u);
   const MeshCommand& mesh = renderer->QueuedMeshes()[0];
   for (int i = 0; i < 4; ++i) {
-    for (int j = 0; j < 4; ++j) EXPECT_FLOAT_EQ(mesh.world.m[i][j], expected.m[i][j]) << i << j;
+    for (int j = 0; j < 4; ++j) EXPECT_NEAR(mesh.world.m[i][j], expected[i][j], 1e-5) << i << j;
   }
-  EXPECT_FLOAT_EQ(mesh.world._41, x);
-  EXPECT_FLOAT_EQ(mesh.world._43, 50 + z);
-  EXPECT_EQ(mesh.vertexBuffer, box->vertexBuffer);
+  EXPECT_EQ(mesh.vertexBuffer, box->VertexBuffer());
   EXPECT_EQ(mesh.stride, 16u);
   EXPECT_EQ(mesh.primitiveCount, 24u);
   EXPECT_EQ(mesh.fvf, 0x42u);
@@ -213,12 +203,12 @@ TEST_F(GlenzBeatBoxTest, WithoutBeatsThePositionStaysInsideItsRange) {
 }
 
 TEST_F(GlenzBeatBoxTest, BufferAndProjectionSurviveADeviceReset) {
-  GraphicsDevice* device = GraphicsDevice::Instance();
+  GraphicsDevice* device = GraphicsDevice::Existing();
   Log().LoseDevice();
   Log().MakeResettable();
   Log().ClearCalls();
   EXPECT_EQ(device->ResetDevice(), D3D_OK) << "every default-pool buffer was released first";
-  EXPECT_NE(box->vertexBuffer, nullptr);
+  EXPECT_NE(box->VertexBuffer(), nullptr);
   auto transforms = Log().CallsNamed("SetTransform");
   ASSERT_FALSE(transforms.empty());
   EXPECT_EQ(transforms.back()->numbers[0], double(D3DTS_PROJECTION));
@@ -232,7 +222,7 @@ TEST_F(GlenzBeatBoxTest, ADestroyedBoxNoLongerTakesPartInResets) {
   Log().LoseDevice();
   Log().MakeResettable();
   Log().ClearCalls();
-  EXPECT_EQ(GraphicsDevice::Instance()->ResetDevice(), D3D_OK);
+  EXPECT_EQ(GraphicsDevice::Existing()->ResetDevice(), D3D_OK);
   EXPECT_EQ(Log().Count("CreateVertexBuffer"), 0u)
       << "only the renderer's, made at its next render";
 }
@@ -241,7 +231,7 @@ TEST(GlenzBeatBoxWithoutDevice, DrawsNothingAndDoesNotFail) {
   GlenzBeatBox box(nullptr);
   std::uint8_t beats[6] = {1, 0, 0, 0, 0, 0};
   box.Draw(nullptr, beats, 0, 0, 0, 0);
-  EXPECT_EQ(box.vertexBuffer, nullptr);
+  EXPECT_EQ(box.VertexBuffer(), nullptr);
   EXPECT_EQ(box.pulses[0], 2.0f);
 }
 

@@ -71,7 +71,7 @@ TEST_F(SwirlingCloudTest, SixRingsGrowOutwardAtDepthFiveAndTurnClockwise) {
     SCOPED_TRACE(testing::Message() << "ring " << i);
     const MeshCommand& ring = meshes[std::size_t(i)];
     EXPECT_EQ(ring.vertexBuffer, meshes[0].vertexBuffer);
-    EXPECT_EQ(ring.texture, SharedTextures::Get().cloudRing);
+    EXPECT_EQ(ring.texture, PlayerState::Instance()->cloudRing);
     EXPECT_EQ(ring.stride, 20u);
     EXPECT_EQ(ring.primitiveCount, 2u);
     EXPECT_EQ(ring.fvf, 0x102u);
@@ -140,7 +140,7 @@ TEST_F(SwirlingCloudTest, StartAnglesAreWholeDegreesFromTheCalendarSeed) {
 
 TEST_F(SwirlingCloudTest, ADeviceResetTakesTheBuffersAndGivesThemBackWithTheProjection) {
   auto cloud = std::make_unique<SwirlingCloud>(nullptr);
-  GraphicsDevice* graphics = GraphicsDevice::Instance();
+  GraphicsDevice* graphics = GraphicsDevice::Existing();
   ASSERT_EQ(graphics->ResetDevice(), D3D_OK) << "a default-pool buffer was left behind";
   ExpectProjection();
   cloud->Draw(nullptr, nullptr, 0, 0, 0.5f, 0);
