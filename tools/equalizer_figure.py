@@ -77,7 +77,7 @@ class Figure:
 
 def figure(spectra):
     """The figure of a run of samples, one spectrum (16 or more magnitudes) per row."""
-    cells = column_cells(np.asarray(spectra).reshape(-1, np.shape(spectra)[-1]))
+    cells = column_cells([np.asarray(spectrum)[:COLUMNS] for spectrum in spectra])
     lit = cells.sum(axis=1)
     return Figure(len(lit), float(lit.mean()), float(np.percentile(lit, 95)),
                   [int(c) for c in cells.max(axis=0)])
