@@ -324,9 +324,11 @@ def value_noise(rng, size, cells):
     return np.asarray(big, dtype=np.float64)[: size[1], : size[0]] / 255
 
 
-def night_harbour(w, h, seed, sign=None, tram=False, moon_at=(0.7, 0.06), boats=0, horizon=0.64):
+def night_harbour(w, h, seed, sign=None, tram=False, moon_at=(0.7, 0.06), boats=0, horizon=0.64,
+                  cranes=(0.12, 0.31)):
     """A harbour town at night under a ringed moon, its lights mirrored in the water; moon_at is
-    the moon's top left corner in parts of the picture, and boats lie moored on the water."""
+    the moon's top left corner and cranes where the quay's cranes stand, in parts of the
+    picture, and boats lie moored on the water."""
     rng = np.random.RandomState(seed)
     horizon = round(h * horizon)
     scene = style.vertical_gradient(w, h, [(0.0, (4, 7, 20, 255)), (0.45, (12, 22, 52, 255)),
@@ -359,7 +361,7 @@ def night_harbour(w, h, seed, sign=None, tram=False, moon_at=(0.7, 0.06), boats=
                 if rng.random_sample() < 0.28:
                     (adraw if rng.random_sample() < 0.7 else wdraw).rectangle((wx, wy, wx + 2, wy + 2), fill=235)
         x += bw + rng.randint(-4, 6)
-    for cx in (w * 0.12, w * 0.31):
+    for cx in (w * c for c in cranes):
         base, top = horizon, horizon - h * 0.34
         tdraw.line([(cx, base), (cx, top)], fill=255, width=3)
         tdraw.line([(cx - w * 0.05, top + 6), (cx + w * 0.16, top + 6)], fill=255, width=3)
@@ -570,11 +572,12 @@ def frame_picture():
     w, h = FRAME.size()
     layer = panel(w, h, (2, 2, w - 2, h - 2), radius=16, top=(24, 40, 78), bottom=(10, 17, 40), opacity=0.95)
 
-    # The window: the harbour at night seen from the water, the moon off to the right so that the
-    # cube, which floats in the window's middle, hangs in open sky.
+    # The window: the harbour at night seen from the water, the moon rising on the left above the
+    # information panel and the cranes on the right, so that the cube, which floats in the
+    # window's middle, hangs in open sky.
     window = (14, 58, w - 14, 376)
-    view = night_harbour(window[2] - window[0], window[3] - window[1], seed=808, moon_at=(0.76, 0.08), boats=3,
-                         horizon=0.6)
+    view = night_harbour(window[2] - window[0], window[3] - window[1], seed=808, moon_at=(0.05, 0.07), boats=3,
+                         horizon=0.6, cranes=(0.66, 0.83))
     hole = rounded_mask(w, h, window, 10)
     inside = blank(w, h)
     inside.paste(view, window[:2])
