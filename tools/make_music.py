@@ -137,9 +137,11 @@ def copper_bars():
          "pad0", "pad1", "pad2", "chime"],
         {"bass": "saw_bass", "arp": "pluck", "arp_echo": "pluck", "lead": "pulse_lead",
          "echo": "pulse_lead", "chime": "bell"},
-        # Fourteen channels at once: the pad and the chimes lead the mix, bass and kick sit back.
-        levels={"kick": 0.65, "saw_bass": 0.7, "pad": 1.3, "pluck": 0.9, "pulse_lead": 0.7,
-                "bell": 1.2})
+        # Fourteen channels at once: the pad and the chimes lead the mix, bass and kick sit back,
+        # and everything but the drums ducks under each kick, as dance music pumps.
+        levels={"kick": 0.75, "saw_bass": 0.7, "pad": 1.8, "pluck": 1.25, "pulse_lead": 0.95,
+                "bell": 1.65},
+        ducked=("bass", "arp", "arp_echo", "lead", "echo", "pad0", "pad1", "pad2", "chime"))
     intro = song.section("Em C G D Em C G D")
     verse = song.section("Em C G D Em C G D")
     chorus = song.section("Am C Em D Am C B B")

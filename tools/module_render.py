@@ -214,6 +214,7 @@ XM_RATE = 8363 * 4   # every sample is made at this rate, two octaves over C-4's
 # is this much louder than in a ProTracker song, so both kinds sound about as loud and the kick
 # still stands a little further out, where the beat detector hears it.
 XM_LEVEL = 1.25
+DUCK = 0.5  # the volume of a ducked part under a kick
 
 # Envelopes (tick, level) with the point held while the key is down, the fade after the key is
 # let go (of 65536 a tick), auto-vibrato (type, sweep, depth, rate) and where the sound sits from
@@ -273,6 +274,26 @@ def xm_instruments(song):
     return instruments, voices
 
 
+def duck_under_kicks(grid, song, parts, voices):
+    """Turns the song's ducked parts down to DUCK of their volume on the row of every full kick
+    and back up on the next, so that the kick's first moments, the loudest of the song, do not
+    add to everything else at its fullest: the mix can then be louder without clipping. Only a
+    note that sounds on both rows is touched; the fade at the song's end is left alone."""
+    kicks = {n.step for n in parts.get("kick", []) if n.velocity == 1}
+    last = len(grid) - FADE_ROWS - 1
+    for ch, part in enumerate(song.channels):
+        if part not in song.ducked:
+            continue
+        volume = voices[part].volume
+        for note in parts.get(part, []):
+            loud = round(volume * note.velocity) if note.velocity < 1 else volume
+            for row in range(note.step, min(note.step + note.length - 1, last)):
+                after = grid[row + 1][ch]
+                if row in kicks and after.note == 0 and after.volume == 0:
+                    grid[row][ch].volume = 0x10 + round(loud * DUCK)
+                    after.volume = 0x10 + loud
+
+
 def build_xm(song):
     """The song as a FastTracker 2 module, one part per channel."""
     parts = song.sorted_parts()
@@ -292,6 +313,7 @@ def build_xm(song):
             following = notes[i + 1].step if i + 1 < len(notes) else rows
             if voice.tonal and end < min(following, rows):
                 grid[end][ch].note = XM_KEY_OFF
+    duck_under_kicks(grid, song, parts, voices)
     fade_out(grid)
     patterns, order = four_bar_patterns(grid)
     return write_xm(song.title[:20], len(song.channels), instruments, patterns, order,

@@ -173,7 +173,8 @@ def additive(phase, hz, spectrum, rate, lfo=0.0, brightness=1.0, limit=None):
     k (k - 1) / 2n of a cycle: the same sound with far lower peaks than all starting at 0."""
     out = np.zeros(np.shape(phase))
     tilt = np.ones_like(np.asarray(brightness, dtype=np.float64))
-    count = int(np.ceil(0.45 * rate / hz)) - 1 if limit is None else limit
+    count = int(np.ceil(0.45 * rate / hz)) - 1
+    count = max(1, count if limit is None else min(count, limit))
     spread = getattr(spectrum, "spread", False)
     k = 1
     while k * hz < 0.45 * rate and (limit is None or k <= limit):
