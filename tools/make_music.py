@@ -57,8 +57,9 @@ def first_light():
         "first_light.mod", 125,
         [("crash", "kick", "snare", "hat"), ("kick", "bass"), ("chip",), ("lead",)],
         {"crash": "kick_crash", "bass": "saw_bass", "lead": "pulse_lead"},
-        # The kick plays on the drum and the bass channel at once, so it stands in the middle;
-        # it makes way for the bass, chords and lead, which carry the tune.
+        # The kick plays on the drum and the bass channel at once, so it stands in the middle and
+        # the bass makes way for it on its steps; its level leaves room for the bass, chords and
+        # lead, which carry the tune.
         levels={"kick": 0.8, "kick_crash": 0.8, "snare": 0.96, "hat": 0.96, "saw_bass": 1.25,
                 "chip": 1.05, "pulse_lead": 0.96})
     intro = song.section("Am F C G")
@@ -217,9 +218,10 @@ def eight_channel_sunday():
         "a breathy flute answers itself from the other side: the tracker's own echo, written "
         "note by note into the patterns.",
         "eight_channel_sunday.mod", 100,
-        # Amiga panning puts channels 1, 4, 5 and 8 left, the others right.
-        [("kick", "snare", "hat"), ("kick", "snare", "hat"), ("kick", "bass"), ("kick", "bass"), ("lead",),
-         ("echo",), ("keys_high",), ("keys_low",)],
+        # Amiga panning puts channels 1, 4, 5 and 8 left, the others right. The kick takes the
+        # bass channels' steps too, so it stands out from the bass where the beat detector hears.
+        [("kick", "snare", "hat"), ("kick", "snare", "hat"), ("kick", "bass"), ("kick", "bass"),
+         ("lead",), ("echo",), ("keys_high",), ("keys_low",)],
         {"bass": "round_bass", "lead": "flute_lead", "echo": "flute_lead", "keys_high": "keys",
          "keys_low": "keys"})
     intro = song.section("Fmaj7 Dm7 Bbmaj7 C7")
