@@ -177,7 +177,7 @@ class Songs(unittest.TestCase):
                 rms = 20 * np.log10(np.sqrt(np.mean(frames.astype(np.float64) ** 2)))
                 peak = 20 * np.log10(np.abs(frames).max())
                 self.assertLessEqual(peak, -1.0)
-                self.assertTrue(-17.5 <= rms <= -13.5, f"RMS {rms:.1f} dBFS")
+                self.assertTrue(-16.5 <= rms <= -13.5, f"RMS {rms:.1f} dBFS")
                 if song["type"] == "stream":
                     self.assertAlmostEqual(rms, -14.0, delta=0.5)
 
