@@ -4,15 +4,12 @@
 # of its cells, the magnitude being that of the column's spectrum bin; the figure of a sample is
 # the sum over the columns, 0 to 192. A song is summed up by the mean of its samples, their 95th
 # percentile and each column's highest. Everything that uses the figure reads it from here.
-"""Usage: equalizer_figure.py TRACE
-       equalizer_figure.py --orvell PROGRAM [--data DIR] [--seconds S]
-
-Prints, per song the player played (the trace's player.currentSong), the number of analyzer
+"""Prints, per song the player played (the trace's player.currentSong), the number of analyzer
 samples, the mean and 95th percentile of the cells lit and each column's highest. TRACE is a
 --trace file of a run (- for standard input). With --orvell, runs PROGRAM in record mode on the
 disk in DIR (default: data): it skips the intro, restarts the first song and lets the player go
 through every song once from its start, for S seconds of show time (default: the songs' lengths
-added up), and measures every song over its whole length."""
+added up as libopenmpt and soxi measure them), and measures every song over its whole length."""
 
 import argparse
 import json
@@ -163,14 +160,17 @@ def run_player(orvell, data, seconds):
 
 
 def main(argv):
-    parser = argparse.ArgumentParser(usage=__doc__)
-    parser.add_argument("trace", nargs="?")
-    parser.add_argument("--orvell", type=Path)
-    parser.add_argument("--data", type=Path, default=Path("data"))
-    parser.add_argument("--seconds", type=float)
+    parser = argparse.ArgumentParser(
+        usage="equalizer_figure.py TRACE | --orvell PROGRAM [--data DIR] [--seconds S]",
+        description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("trace", nargs="?", help="a --trace file, - for standard input")
+    parser.add_argument("--orvell", type=Path, metavar="PROGRAM", help="the program to run")
+    parser.add_argument("--data", type=Path, default=Path("data"), metavar="DIR",
+                        help="the disk to play (default: data)")
+    parser.add_argument("--seconds", type=float, metavar="S", help="show time of the run")
     args = parser.parse_args(argv[1:])
     if (args.trace is None) == (args.orvell is None):
-        sys.exit(__doc__)
+        parser.error("give either a trace or --orvell")
     if args.orvell:
         songs = run_player(args.orvell, args.data, args.seconds or disk_seconds(args.data))
     else:
