@@ -324,10 +324,13 @@ def value_noise(rng, size, cells):
     return np.asarray(big, dtype=np.float64)[: size[1], : size[0]] / 255
 
 
-def night_harbour(w, h, seed, sign=None, tram=False):
-    """A harbour town at night under a ringed moon, its lights mirrored in the water."""
+def night_harbour(w, h, seed, sign=None, tram=False, moon_at=(0.7, 0.06), boats=0, horizon=0.64,
+                  cranes=(0.12, 0.31)):
+    """A harbour town at night under a ringed moon, its lights mirrored in the water; moon_at is
+    the moon's top left corner and cranes where the quay's cranes stand, in parts of the
+    picture, and boats lie moored on the water."""
     rng = np.random.RandomState(seed)
-    horizon = round(h * 0.64)
+    horizon = round(h * horizon)
     scene = style.vertical_gradient(w, h, [(0.0, (4, 7, 20, 255)), (0.45, (12, 22, 52, 255)),
                                            (horizon / h, (26, 62, 92, 255)), (1.0, (4, 8, 22, 255))])
     # Stars, thinning towards the horizon's haze.
@@ -339,7 +342,7 @@ def night_harbour(w, h, seed, sign=None, tram=False):
     over(scene, solid(stars, ICE))
     # The moon: the emblem's ring, large and hazy.
     moon = style.emblem(round(h * 0.42), thickness=0.22, dot=True, halo=True)
-    over(scene, moon, (round(w * 0.7), round(h * 0.06)))
+    over(scene, moon, (round(w * moon_at[0]), round(h * moon_at[1])))
     # The town: blocks of houses and warehouses, two cranes, lit windows.
     town = Image.new("L", (w, h), 0)
     windows = Image.new("L", (w, h), 0)
@@ -358,7 +361,7 @@ def night_harbour(w, h, seed, sign=None, tram=False):
                 if rng.random_sample() < 0.28:
                     (adraw if rng.random_sample() < 0.7 else wdraw).rectangle((wx, wy, wx + 2, wy + 2), fill=235)
         x += bw + rng.randint(-4, 6)
-    for cx in (w * 0.12, w * 0.31):
+    for cx in (w * c for c in cranes):
         base, top = horizon, horizon - h * 0.34
         tdraw.line([(cx, base), (cx, top)], fill=255, width=3)
         tdraw.line([(cx - w * 0.05, top + 6), (cx + w * 0.16, top + 6)], fill=255, width=3)
@@ -406,7 +409,35 @@ def night_harbour(w, h, seed, sign=None, tram=False):
     line = Image.new("L", (w, h), 0)
     ImageDraw.Draw(line).line([(0, horizon), (w, horizon)], fill=255, width=1)
     over(scene, solid(line, CYAN, 0.35))
+    for i in range(boats):
+        moored_boat(scene, rng, (w * (i + 0.5 + 0.3 * (rng.random_sample() - 0.5)) / boats,
+                                 horizon + (h - horizon) * (0.35 + 0.4 * rng.random_sample())))
     return scene
+
+
+def moored_boat(scene, rng, at):
+    """A fishing boat's dark hull and mast with its riding light, and their shimmer below."""
+    x, y = at
+    size = 26 + 18 * rng.random_sample()
+    hull = Image.new("L", scene.size, 0)
+    draw = ImageDraw.Draw(hull)
+    draw.polygon([(x - size, y - size * 0.22), (x + size, y - size * 0.3), (x + size * 0.75, y),
+                  (x - size * 0.8, y)], fill=255)
+    draw.rectangle((x - size * 0.35, y - size * 0.48, x + size * 0.1, y - size * 0.22), fill=255)
+    draw.line([(x + size * 0.3, y - size * 0.28), (x + size * 0.3, y - size * 1.6)], fill=255, width=2)
+    lamp = Image.new("L", scene.size, 0)
+    ImageDraw.Draw(lamp).ellipse((x + size * 0.3 - 2, y - size * 1.6 - 2, x + size * 0.3 + 2, y - size * 1.6 + 2),
+                                 fill=255)
+    ImageDraw.Draw(lamp).rectangle((x - size * 0.3, y - size * 0.42, x - size * 0.2, y - size * 0.3), fill=255)
+    shimmer = Image.new("L", scene.size, 0)
+    sdraw = ImageDraw.Draw(shimmer)
+    for k in range(1, 6):
+        half = size * (0.5 - 0.07 * k)
+        sdraw.line([(x - half, y + 3 * k), (x + half, y + 3 * k)], fill=int(200 - 30 * k))
+    over(scene, solid(shimmer, CYAN, 0.35))
+    over(scene, solid(hull, (2, 4, 12)))
+    over(scene, glow(lamp, 2.5, AMBER, 0.8))
+    over(scene, solid(lamp, (255, 214, 150)))
 
 
 def framed(picture, radius=12):
@@ -447,24 +478,21 @@ def logo():
 
 
 def background_strip():
-    """The sky over the harbour, drawn as rows only: the program stretches this strip 16 to 30
-    times across the screen, so nothing changes from one column to the next."""
+    """The night sky behind the intro's swirl and around the player, drawn as rows only: the
+    program stretches this strip 16 to 30 times across the screen, so nothing changes from one
+    column to the next, and any edge between rows would run as a straight line through the
+    clouds. So the sky has none: deep blue at the top and the bottom, and a broad glow around the
+    middle, where the rings swirl and the player's console sits, that fades out over a third of
+    the screen."""
     w, h = BACKGROUND.size()
-    horizon = 0.41
-    stops = [(0.0, (4, 6, 16)), (0.22, (8, 13, 32)), (horizon - 0.02, (16, 34, 62)), (horizon, (28, 74, 100)),
-             (horizon + 0.015, (14, 34, 58)), (0.7, (8, 16, 36)), (1.0, (3, 5, 14))]
     t = (np.arange(h) + 0.5) / h
-    rows = np.stack([np.interp(t, [p for p, _ in stops], [c[i] for _, c in stops]) for i in range(3)], axis=1)
-    # Fine shimmer on the water below the horizon, fading with distance: whole rows only.
-    below = t > horizon + 0.015
-    shimmer = np.where(np.arange(h) % 3 == 0, 1.12, 0.97)
-    fade = np.clip(1 - (t - horizon) / 0.6, 0, 1)
-    rows[below] *= (1 + (shimmer[below] - 1) * fade[below])[:, None]
-    # Faint bands in the sky, as a copper-bar screen has them.
-    rows[~below] *= (1 + 0.04 * np.sin(t[~below] * 90))[:, None]
+    deep, glow_colour = np.array((3.0, 5.0, 15.0)), np.array((17.0, 36.0, 64.0))
+    # The sky lightens a little towards the bottom, as over a town's lights.
+    deep = deep + np.outer(np.clip(t - 0.5, 0, 1), (2.0, 4.0, 8.0))
+    middle = np.exp(-0.5 * ((t - 0.52) / 0.17) ** 2)[:, None]
+    rows = deep + (glow_colour - deep) * middle
     data = np.repeat(np.clip(np.round(rows), 0, 255).astype(np.uint8)[:, None, :], w, axis=1)
-    strip = Image.fromarray(np.dstack([data, np.full((h, w), 255, np.uint8)]), "RGBA")
-    return strip
+    return Image.fromarray(np.dstack([data, np.full((h, w), 255, np.uint8)]), "RGBA")
 
 
 CAPTION_TEXTS = ["WHEN THE LAST TRAM HAS GONE", "AND THE HARBOUR SLEEPS", "SIX SONGS KEEP THE LIGHTS ON"]
@@ -544,32 +572,19 @@ def frame_picture():
     w, h = FRAME.size()
     layer = panel(w, h, (2, 2, w - 2, h - 2), radius=16, top=(24, 40, 78), bottom=(10, 17, 40), opacity=0.95)
 
-    # The window: glass over the sky, so the background and the cube read through it.
+    # The window: the harbour at night seen from the water, the moon rising on the left above the
+    # information panel and the cranes on the right, so that the cube, which floats in the
+    # window's middle, hangs in open sky.
     window = (14, 58, w - 14, 376)
+    view = night_harbour(window[2] - window[0], window[3] - window[1], seed=808, moon_at=(0.05, 0.07), boats=3,
+                         horizon=0.6, cranes=(0.66, 0.83))
     hole = rounded_mask(w, h, window, 10)
-    alpha = np.asarray(layer.getchannel("A"), dtype=np.float64)
-    alpha *= 1 - 0.72 * np.asarray(hole, dtype=np.float64) / 255
-    layer.putalpha(Image.fromarray(np.round(alpha).astype(np.uint8), "L"))
+    inside = blank(w, h)
+    inside.paste(view, window[:2])
+    inside.putalpha(ImageChops.multiply(inside.getchannel("A"), hole))
+    over(layer, inside)
     over(layer, style.panel(w, h, window, 10, top=(4, 8, 20), bottom=(4, 8, 20), opacity=0.0, rim=False,
                             recessed=True))
-    # A floor of light receding to the horizon in the window's lower part.
-    grid = Image.new("L", (w * 4, h * 4), 0)
-    draw = ImageDraw.Draw(grid)
-    horizon, vx = 250, w / 2
-    for i in range(-14, 15):
-        draw.line([(vx * 4, horizon * 4), ((vx + i * 70) * 4, (window[3] + 60) * 4)], fill=255, width=3)
-    for j in range(1, 9):
-        y = horizon + (window[3] - horizon) * (j / 8) ** 1.8
-        draw.line([(0, y * 4), (w * 4, y * 4)], fill=255, width=3)
-    grid = grid.reduce(4)
-    depth = style.vertical_gradient(w, h, [(0, (0, 0, 0, 0)), (horizon / h, (0, 0, 0, 0)),
-                                           (window[3] / h, (0, 0, 0, 255)), (1, (0, 0, 0, 255))]).getchannel("A")
-    grid = ImageChops.multiply(ImageChops.multiply(grid, depth), style.shrink(hole, 2))
-    over(layer, solid(grid, CYAN, 0.22))
-    haze = ImageChops.multiply(style.shrink(hole, 2), style.vertical_gradient(
-        w, h, [(0, (0, 0, 0, 0)), ((horizon - 14) / h, (0, 0, 0, 0)), (horizon / h, (0, 0, 0, 255)),
-               ((horizon + 12) / h, (0, 0, 0, 0)), (1, (0, 0, 0, 0))]).getchannel("A"))
-    over(layer, solid(haze, CYAN, 0.18))
 
     # The header: the disk's name and who made it.
     mark, _ = style.wordmark(26)

@@ -55,8 +55,13 @@ def first_light():
         "sings over them. It climbs to a chorus, drifts through a quiet bridge and comes home to "
         "A minor as the sun comes up.",
         "first_light.mod", 125,
-        [("crash", "kick", "snare", "hat"), ("bass",), ("chip",), ("lead",)],
-        {"crash": "kick_crash", "bass": "saw_bass", "lead": "pulse_lead"})
+        [("crash", "kick", "snare", "hat"), ("kick", "bass"), ("chip",), ("lead",)],
+        {"crash": "kick_crash", "bass": "saw_bass", "lead": "pulse_lead"},
+        # The kick plays on the drum and the bass channel at once, so it stands in the middle and
+        # the bass makes way for it on its steps; its level leaves room for the bass, chords and
+        # lead, which carry the tune.
+        levels={"kick": 0.8, "kick_crash": 0.8, "snare": 0.96, "hat": 0.96, "saw_bass": 1.25,
+                "chip": 1.05, "pulse_lead": 0.96})
     intro = song.section("Am F C G")
     verse = song.section("Am F C G Am F G E")
     chorus = song.section("F G Em Am Dm G C E")
@@ -92,14 +97,14 @@ def first_light():
     song.add("bass", bass_line(song, "R:2 -:1 R:1 O:2 R:2 -:2 R:2 5:2 O:2", outro[:-1], low=33))
     song.add("bass", bass_line(song, "R:16", end, low=33))
 
-    song.add("chip", chord_stabs(song, intro, "X...............", 52, 0.8))
+    song.add("chip", chord_stabs(song, intro, "X...............", 62, 0.8))
     for section in (verse, verse2):
-        song.add("chip", chord_stabs(song, section, "X..X..X...X..x..", 52))
+        song.add("chip", chord_stabs(song, section, "X..X..X...X..x..", 62))
     for section in (chorus, chorus2):
-        song.add("chip", chord_stabs(song, section, "X.......X.......", 52))
-    song.add("chip", chord_stabs(song, bridge, "X...............", 52, 0.7))
-    song.add("chip", chord_stabs(song, outro[:-1], "X..X..X...X..x..", 52))
-    song.add("chip", chord_stabs(song, end, "X...............", 52))
+        song.add("chip", chord_stabs(song, section, "X.......X.......", 62))
+    song.add("chip", chord_stabs(song, bridge, "X...............", 62, 0.7))
+    song.add("chip", chord_stabs(song, outro[:-1], "X..X..X...X..x..", 62))
+    song.add("chip", chord_stabs(song, end, "X...............", 62))
 
     theme = ("E5:4 D5:2 C5:2 D5:2 E5:2 A4:4 | F5:4 E5:2 D5:2 C5:4 A4:4 | "
              "G4:2 C5:2 E5:2 G5:2 E5:4 D5:2 C5:2 | D5:12~ -:4 | ")
@@ -132,7 +137,12 @@ def copper_bars():
         ["kick", "kick", "snare", "hat", "crash", "bass", "arp", "arp_echo", "lead", "echo",
          "pad0", "pad1", "pad2", "chime"],
         {"bass": "saw_bass", "arp": "pluck", "arp_echo": "pluck", "lead": "pulse_lead",
-         "echo": "pulse_lead", "chime": "bell"})
+         "echo": "pulse_lead", "chime": "bell"},
+        # Fourteen channels at once: the pad and the chimes lead the mix, bass and kick sit back,
+        # and everything but the drums ducks under each kick, as dance music pumps.
+        levels={"kick": 0.75, "saw_bass": 0.7, "pad": 1.8, "pluck": 1.25, "pulse_lead": 0.95,
+                "bell": 1.65},
+        ducked=("bass", "arp", "arp_echo", "lead", "echo", "pad0", "pad1", "pad2", "chime"))
     intro = song.section("Em C G D Em C G D")
     verse = song.section("Em C G D Em C G D")
     chorus = song.section("Am C Em D Am C B B")
@@ -191,7 +201,7 @@ def copper_bars():
                             "G5:12~ E5:4 | D5:8~ G5:8~ | A5:16~", breakdown[0], 0.85))
     song.add("lead", melody(refrain, chorus2[0]))
     song.add("chime", melody("A6:8 E6:8 | G6:8 E6:8 | G6:8 B6:8 | F#6:16 | A6:8 E6:8 | "
-                             "G6:8 C7:8 | B6:8 F#6:8 | D#6:16", chorus2[0], 0.7))
+                             "G6:8 C7:8 | B6:8 F#6:8 | D#6:16", chorus2[0], 0.85))
     song.add("lead", melody("B4:2 E5:2 G5:2 B5:4 A5:2 G5:2 F#5:2 | E5:6 G5:2 E5:4 C5:4 | "
                             "D5:4 F#5:4 A5:4 F#5:4 | E5:16~", outro[0]))
     song.add("echo", delayed(song.parts["lead"], 3, 0.5, song.steps))
@@ -208,9 +218,10 @@ def eight_channel_sunday():
         "a breathy flute answers itself from the other side: the tracker's own echo, written "
         "note by note into the patterns.",
         "eight_channel_sunday.mod", 100,
-        # Amiga panning puts channels 1, 4, 5 and 8 left, the others right.
-        [("kick", "snare", "hat"), ("kick", "snare", "hat"), ("bass",), ("bass",), ("lead",),
-         ("echo",), ("keys_high",), ("keys_low",)],
+        # Amiga panning puts channels 1, 4, 5 and 8 left, the others right. The kick takes the
+        # bass channels' steps too, so it stands out from the bass where the beat detector hears.
+        [("kick", "snare", "hat"), ("kick", "snare", "hat"), ("kick", "bass"), ("kick", "bass"),
+         ("lead",), ("echo",), ("keys_high",), ("keys_low",)],
         {"bass": "round_bass", "lead": "flute_lead", "echo": "flute_lead", "keys_high": "keys",
          "keys_low": "keys"})
     intro = song.section("Fmaj7 Dm7 Bbmaj7 C7")
@@ -268,7 +279,8 @@ def eight_channel_sunday():
     song.add("lead", melody(verse_start + "-:4 A5:2 G5:2 E5:6 F5:2 | E5:4 C5:2 A4:2 -:2 C5:2 "
                             "E5:4 | F5:4 D5:2 Bb4:2 D5:4 F5:4 | G5:12~ -:4", verse2[0]))
     song.add("lead", melody(refrain, chorus2[0]))
-    song.add("lead", melody("F5:4 D5:2 F5:2 A5:6 G5:2 | G5:4 E5:2 G5:2 Bb5:4 A5:2 G5:2 | "
+    # The last time round the flute climbs an octave, up to the top of its range.
+    song.add("lead", melody("F5:4 A5:2 C6:2 F6:6 E6:2 | E6:4 C6:2 E6:2 D6:4 C6:2 Bb5:2 | "
                             "A5:12~ G5:4 | F5:16", outro[0]))
     song.add("echo", delayed(song.parts["lead"], 3, 0.45, song.steps))
     return song
@@ -285,7 +297,9 @@ def night_tram():
         ["kick", "kick", "snare", "hat", "crash", "bass", "bell", "lead", "echo", "pad0",
          "pad1", "pad2", "chime", "horn"],
         {"bass": "round_bass", "lead": "pulse_lead", "echo": "pulse_lead", "chime": "bell",
-         "horn": "flute_lead"})
+         "horn": "flute_lead"},
+        levels={"snare": 0.96, "hat": 0.96, "crash": 0.96, "round_bass": 0.77, "pad": 1.15,
+                "bell": 1.25, "pulse_lead": 0.77, "flute_lead": 0.96})
     intro = song.section("Dm Bb Gm A")
     verse = song.section("Dm Bb Gm A Dm Bb Gm A")
     chorus = song.section("Gm Dm Bb A Gm Dm Eb A")
@@ -335,7 +349,7 @@ def night_tram():
              "A5:4 G5:2 F5:2 E5:4 D5:4 | F5:6 G5:2 F5:4 D5:4 | "
              "Bb4:4 D5:4 G5:4 F5:2 E5:2 | C#5:8~ E5:4 A5:4")
     refrain = ("Bb5:6 A5:2 G5:4 D5:4 | A5:6 F5:2 D5:8~ | D6:4 C6:2 Bb5:2 F5:4 D5:4 | "
-               "C#6:8~ A5:4 E5:4 | G5:4 Bb5:2 D6:2 C6:4 Bb5:4 | A5:4 F5:2 A5:2 D6:8~ | "
+               "C#6:8~ E6:4 A5:4 | G5:4 Bb5:2 D6:2 C6:4 Bb5:4 | A5:4 F5:2 A5:2 D6:8~ | "
                "Eb6:4 D6:2 C6:2 Bb5:4 G5:4 | A5:12~ -:4")
     for section, text in ((verse, theme), (chorus, refrain), (verse2, theme),
                           (chorus2, refrain)):
@@ -393,10 +407,10 @@ def paper_kites():
 
     for section, loud in ((intro, 0.8), (verse, 0.6), (chorus, 0.9), (breakdown, 1.0),
                           (verse2, 0.6), (chorus2, 0.9), (outro, 0.8)):
-        for i, voice in enumerate(pad_voices(song, section, 59, loud)):
+        for i, voice in enumerate(pad_voices(song, section, 65, loud)):
             song.add(f"pad{i}", voice)
-    song.add("arp", broken_chords(song, intro, 55, (0, 1, 2, 4, 3, 2, 1, 2), 2, 0.6))
-    song.add("arp", broken_chords(song, breakdown, 55, (0, 1, 2, 4, 3, 2, 1, 2), 2, 0.7))
+    song.add("arp", broken_chords(song, intro, 62, (0, 1, 2, 4, 3, 2, 1, 2), 2, 0.6))
+    song.add("arp", broken_chords(song, breakdown, 62, (0, 1, 2, 4, 3, 2, 1, 2), 2, 0.7))
 
     theme = ("B4:4 D5:4 G5:6 F#5:2 | E5:4 G5:2 F#5:2 E5:4 B4:4 | "
              "C5:4 E5:2 G5:2 A5:4 G5:2 E5:2 | F#5:8 D5:4 A4:4 | "
@@ -459,10 +473,10 @@ def last_train_home():
 
     for section, loud in ((intro, 0.8), (verse, 0.55), (chorus, 0.6), (verse2, 0.55),
                           (chorus2, 0.6), (outro, 0.6)):
-        song.add("arp", broken_chords(song, section, 60, (0, 1, 2, 3, 1, 2, 4, 2), 2, loud,
+        song.add("arp", broken_chords(song, section, 64, (0, 1, 2, 3, 1, 2, 4, 2), 2, loud,
                                       accents=(0, 3, 6)))
     for section in (chorus, chorus2, outro):
-        for i, voice in enumerate(pad_voices(song, section, 60, 0.7)):
+        for i, voice in enumerate(pad_voices(song, section, 65, 0.7)):
             song.add(f"pad{i}", voice)
 
     theme = ("E5:2 G5:2 C6:4 B5:2 G5:2 E5:4 | D5:6 G5:2 B5:4 D6:4 | "

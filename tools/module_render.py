@@ -72,13 +72,13 @@ def four_bar_patterns(grid):
 def tone(rate, base, kind):
     hz = synth.midi_hz(base)
     if kind == "saw_bass":
-        return synth.looped_tone(rate, hz, synth.saw, 0.4, 0.25, sustain=0.45,
+        return synth.looped_tone(rate, hz, synth.saw, 0.4, 0.25, sustain=0.75,
                                  head_half_life=0.09, brightness=0.9)
     if kind == "round_bass":
-        return synth.looped_tone(rate, hz, synth.mellow, 0.5, 0.25, sustain=0.6,
+        return synth.looped_tone(rate, hz, synth.mellow, 0.5, 0.25, sustain=0.8,
                                  head_half_life=0.15)
     if kind == "pulse_lead":
-        return synth.looped_tone(rate, hz, synth.pulse(0.3, 0.12), 0.3, 0.5, sustain=0.55,
+        return synth.looped_tone(rate, hz, synth.pulse(0.3, 0.12), 0.3, 0.5, sustain=0.85,
                                  head_half_life=0.12)
     if kind == "flute_lead":
         return synth.looped_tone(rate, hz, synth.mellow, 0.2, 0.5, sustain=0.8,
@@ -87,10 +87,10 @@ def tone(rate, base, kind):
         return synth.looped_tone(rate, hz, synth.pulse(0.5, 0.1), 0.02, 0.4, sustain=0.9,
                                  head_half_life=0.01)
     if kind == "pluck":
-        return synth.looped_tone(rate, hz, synth.saw, 0.3, 0.1, sustain=0.15,
+        return synth.looped_tone(rate, hz, synth.saw, 0.3, 0.1, sustain=0.35,
                                  head_half_life=0.06, brightness=0.82)
     if kind == "keys":
-        return synth.looped_tone(rate, hz, synth.organ, 0.6, 0.25, sustain=0.2,
+        return synth.looped_tone(rate, hz, synth.organ, 0.6, 0.25, sustain=0.45,
                                  head_half_life=0.18)
     if kind == "bell":
         t = np.arange(int(1.8 * rate)) / rate
@@ -114,9 +114,9 @@ DRUMS = {"kick": lambda rate: synth.kick(rate, seed=11),
 
 # Where an instrument's sound sits: its base note (a tonal sample sounds it at the tracker's
 # reference note) and its default volume, of 64.
-TONAL = {"saw_bass": (48, 26), "round_bass": (48, 15), "pulse_lead": (76, 44),
-         "flute_lead": (72, 44), "chip": (60, 16), "pluck": (72, 24), "keys": (72, 22),
-         "bell": (72, 26), "pad": (60, 12)}
+TONAL = {"saw_bass": (48, 34), "round_bass": (48, 24), "pulse_lead": (76, 64),
+         "flute_lead": (84, 64), "chip": (72, 56), "pluck": (72, 48), "keys": (72, 48),
+         "bell": (72, 44), "pad": (60, 30)}
 DRUM_VOLUME = {"kick": 64, "snare": 40, "hat": 17, "open_hat": 12, "crash": 14, "kick_crash": 64}
 
 
@@ -142,15 +142,21 @@ DRUM_NOTE = 35   # B-3, ProTracker's highest: the drums play at 31.4 kHz
 TONE_NOTE = 24   # C-3
 
 
-def mod_voices(kinds):
+def sound_volume(song, kind, level=1.0):
+    """A sound's default volume, of 64: its own, times the song's level for it and level."""
+    volume = DRUM_VOLUME[kind] if kind in DRUMS else TONAL[kind][1]
+    return min(64, round(volume * song.levels.get(kind, 1.0) * level))
+
+
+def mod_voices(song, kinds):
     """The song's ProTracker samples, one per kind of sound it uses, numbered in turn."""
     voices = {}
     for kind in kinds:
+        volume = sound_volume(song, kind)
         if kind in DRUMS:
-            wave, base, tonal, volume, loop = DRUMS[kind](mod_rate(DRUM_NOTE)), 0, False, \
-                DRUM_VOLUME[kind], (0, 0)
+            wave, base, tonal, loop = DRUMS[kind](mod_rate(DRUM_NOTE)), 0, False, (0, 0)
         else:
-            base, volume = TONAL[kind]
+            base = TONAL[kind][0]
             wave, head, length = tone(mod_rate(TONE_NOTE), base, kind)
             tonal, loop = True, (head, length)
         data = synth.to_int8(wave)
@@ -165,7 +171,7 @@ def build_mod(song):
     the one named first plays."""
     parts = song.sorted_parts()
     kinds = list(dict.fromkeys(sound_of(song, p) for channel in song.channels for p in channel))
-    voices = mod_voices(kinds)
+    voices = mod_voices(song, kinds)
     rows = song.steps
     if rows % 64:
         raise ValueError(f"{song.title}: a ProTracker song is whole 64-row patterns")
@@ -208,6 +214,7 @@ XM_RATE = 8363 * 4   # every sample is made at this rate, two octaves over C-4's
 # is this much louder than in a ProTracker song, so both kinds sound about as loud and the kick
 # still stands a little further out, where the beat detector hears it.
 XM_LEVEL = 1.25
+DUCK = 0.5  # the volume of a ducked part under a kick
 
 # Envelopes (tick, level) with the point held while the key is down, the fade after the key is
 # let go (of 65536 a tick), auto-vibrato (type, sweep, depth, rate) and where the sound sits from
@@ -225,7 +232,7 @@ XM_SHAPES = {
     "chip": dict(envelope=[(0, 64), (8, 40)], sustain=1, fadeout=4000),
     "keys": dict(envelope=[(0, 64), (8, 50)], sustain=1, fadeout=2000),
 }
-XM_PANNING = {"hat": 168, "open_hat": 168, "crash": 88, "snare": 120, "echo": 200,
+XM_PANNING = {"hat": 168, "open_hat": 168, "crash": 88, "snare": 120, "echo": 200, "arp": 96,
               "pad0": 64, "pad2": 192, "arp_echo": 72, "horn": 72}
 
 
@@ -249,12 +256,12 @@ def xm_instruments(song):
         if kind not in made:
             if kind in DRUMS:
                 made[kind] = (synth.to_int16(DRUMS[kind](XM_RATE)), (0, 0), 60,
-                              min(64, round(DRUM_VOLUME[kind] * XM_LEVEL)))
+                              sound_volume(song, kind, XM_LEVEL))
             else:
-                base, volume = TONAL[kind]
+                base = TONAL[kind][0]
                 wave, head, length = tone(XM_RATE, base, kind)
                 made[kind] = (synth.to_int16(wave), (head, length), base,
-                              min(64, round(volume * XM_LEVEL)))
+                              sound_volume(song, kind, XM_LEVEL))
         data, loop, base, volume = made[kind]
         shape = dict(XM_SHAPES.get(kind, {}))
         panning = XM_PANNING.get(part, shape.pop("panning", 128))
@@ -265,6 +272,26 @@ def xm_instruments(song):
         instruments.append(XmInstrument(part, sample, **shape))
         voices[part] = XmVoice(len(instruments), kind not in DRUMS, volume)
     return instruments, voices
+
+
+def duck_under_kicks(grid, song, parts, voices):
+    """Turns the song's ducked parts down to DUCK of their volume on the row of every full kick
+    and back up on the next, so that the kick's first moments, the loudest of the song, do not
+    add to everything else at its fullest: the mix can then be louder without clipping. Only a
+    note that sounds on both rows is touched; the fade at the song's end is left alone."""
+    kicks = {n.step for n in parts.get("kick", []) if n.velocity == 1}
+    last = len(grid) - FADE_ROWS - 1
+    for ch, part in enumerate(song.channels):
+        if part not in song.ducked:
+            continue
+        volume = voices[part].volume
+        for note in parts.get(part, []):
+            loud = round(volume * note.velocity) if note.velocity < 1 else volume
+            for row in range(note.step, min(note.step + note.length - 1, last)):
+                after = grid[row + 1][ch]
+                if row in kicks and after.note == 0 and after.volume == 0:
+                    grid[row][ch].volume = 0x10 + round(loud * DUCK)
+                    after.volume = 0x10 + loud
 
 
 def build_xm(song):
@@ -286,6 +313,7 @@ def build_xm(song):
             following = notes[i + 1].step if i + 1 < len(notes) else rows
             if voice.tonal and end < min(following, rows):
                 grid[end][ch].note = XM_KEY_OFF
+    duck_under_kicks(grid, song, parts, voices)
     fade_out(grid)
     patterns, order = four_bar_patterns(grid)
     return write_xm(song.title[:20], len(song.channels), instruments, patterns, order,

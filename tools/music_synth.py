@@ -148,10 +148,12 @@ def saw(k, lfo):
 
 
 def pulse(width, depth=0.0):
-    """A pulse wave whose duty cycle swings by depth around width once per modulation turn."""
+    """A pulse wave whose duty cycle swings by depth around width once per modulation turn. Its
+    harmonics are spread in phase (see additive): a narrow pulse is all peak otherwise."""
     def spectrum(k, lfo):
         w = width + depth * sin_cycles(lfo)
         return sin_cycles(0.5 * k * w) / k
+    spectrum.spread = True
     return spectrum
 
 
@@ -167,14 +169,19 @@ def organ(k, lfo):
 def additive(phase, hz, spectrum, rate, lfo=0.0, brightness=1.0, limit=None):
     """Sum of the spectrum's harmonics below 90 % of the Nyquist frequency, and the first limit
     of them at most. brightness below 1 tilts the upper harmonics down, a scalar or one value
-    per sample."""
+    per sample. A spectrum marked spread has its n harmonics started at Schroeder's phases,
+    k (k - 1) / 2n of a cycle: the same sound with far lower peaks than all starting at 0."""
     out = np.zeros(np.shape(phase))
     tilt = np.ones_like(np.asarray(brightness, dtype=np.float64))
+    count = int(np.ceil(0.45 * rate / hz)) - 1
+    count = max(1, count if limit is None else min(count, limit))
+    spread = getattr(spectrum, "spread", False)
     k = 1
     while k * hz < 0.45 * rate and (limit is None or k <= limit):
         amp = spectrum(k, lfo)
         if np.any(amp):
-            out += amp * tilt * sin_cycles(k * phase)
+            start = k * (k - 1) / (2 * count) if spread else 0.0
+            out += amp * tilt * sin_cycles(k * phase + start)
         tilt = tilt * brightness
         k += 1
     return out

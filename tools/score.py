@@ -27,6 +27,8 @@ class Song:
     # step they share), in a FastTracker song one part each; None for a stream.
     channels: list = None
     sounds: dict = field(default_factory=dict)  # part name: the instrument that plays it
+    levels: dict = field(default_factory=dict)  # instrument: its level in this song's mix, 1 usual
+    ducked: tuple = ()  # the parts of a FastTracker song turned down under each kick
     chords: list = field(default_factory=list)  # one chord name per bar
     parts: dict = field(default_factory=dict)   # part name: notes
 

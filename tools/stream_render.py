@@ -81,15 +81,20 @@ DRUMS = {"kick": lambda rate: synth.kick(rate, seed=21),
          "crash": lambda rate: synth.crash(rate, seed=25) * 0.16}
 
 # Per part: level, place (-1 left to 1 right) and how much of it goes into the room.
+# The kick owns the lowest 300 Hz, where the beat detector listens; the bass sits under it and
+# the chords and the tune fill everything above.
 MIX = {"kick": (1.0, 0.0, 0.05), "snare": (0.5, 0.1, 0.3), "hat": (1.0, 0.35, 0.05),
-       "open_hat": (1.0, 0.35, 0.1), "crash": (1.0, -0.3, 0.2), "bass": (1.0, 0.0, 0.0),
-       "lead": (1.0, -0.15, 0.35), "counter": (0.8, 0.4, 0.4), "arp": (0.7, 0.45, 0.35),
-       "bell": (0.8, -0.4, 0.5), "pad0": (1.0, -0.5, 0.5), "pad1": (1.0, 0.0, 0.5),
-       "pad2": (1.0, 0.5, 0.5)}
+       "open_hat": (1.0, 0.35, 0.1), "crash": (1.0, -0.3, 0.2), "bass": (0.6, 0.0, 0.0),
+       "lead": (1.3, -0.15, 0.35), "counter": (0.8, 0.4, 0.4), "arp": (0.9, 0.45, 0.35),
+       "bell": (0.8, -0.4, 0.5), "pad0": (2.0, -0.5, 0.5), "pad1": (2.0, 0.0, 0.5),
+       "pad2": (2.0, 0.5, 0.5)}
 DUCKED = ("bass", "pad0", "pad1", "pad2", "arp")
-# About as loud as the modules, whose mixer keeps headroom for all their channels; it also leaves
-# room for the ringing of lossy encoding, so that no decoded sample clips.
-STREAM_PEAK = 0.6
+# The master: the loudness of the modules' mix at its fullest, with the peaks held below a
+# ceiling that leaves room for the ringing of lossy encoding and of the player's resampling, so
+# that no decoded sample clips or comes within 1 dB of full scale.
+STREAM_RMS = 0.2        # -14 dBFS
+STREAM_CEILING = 0.7    # -3.1 dBFS
+LIMITER_SECONDS = 0.004  # how far ahead the limiter sees a peak coming, and how fast it lets go
 
 
 def pan_gains(position):
@@ -152,9 +157,42 @@ def render_stream(song, rate, tail_seconds=3.0, room=1.0):
     return synth.normalized(mix * fade ** 2)
 
 
-def write_wav(path, channels, rate, peak):
+def sliding_max(x, width):
+    """The largest of x[n - width] to x[n + width] at every n, by doubling spans."""
+    out = x.copy()
+    span = 1
+    while span <= width:
+        step = min(span, width + 1 - span)
+        shifted = np.maximum(np.concatenate((out[step:], np.full(step, out[-1]))),
+                             np.concatenate((np.full(step, out[0]), out[:-step])))
+        out = np.maximum(out, shifted)
+        span += step
+    return out
+
+
+def limited(channels, rate):
+    """Holds the peaks at STREAM_CEILING by a look-ahead limiter: the gain each sample needs,
+    the lowest of it within the limiter's time either side, smoothed by a mean over half that
+    span either side. Every low in the mean covers the sample, so none is let over."""
+    width = int(LIMITER_SECONDS * rate)
+    half = width // 2
+    need = np.minimum(1.0, STREAM_CEILING / np.maximum(np.abs(channels).max(axis=0), 1e-12))
+    lows = -sliding_max(-need, width)
+    gain = synth.box_lowpass(np.concatenate((lows, np.full(half, lows[-1]))), 2 * half + 1)
+    return channels * gain[half:]
+
+
+def mastered(channels, rate):
+    """The mix brought to STREAM_RMS and limited; limiting takes a little loudness away, which
+    two more rounds of gain and limiting make up."""
+    for _ in range(3):
+        channels = limited(channels * (STREAM_RMS / np.sqrt(np.mean(channels ** 2))), rate)
+    return channels
+
+
+def write_wav(path, channels, rate):
     """16-bit PCM; channels is one row of samples per channel, peak 1 at most."""
-    pcm = synth.to_int16(channels * peak).T.copy()
+    pcm = synth.to_int16(channels).T.copy()
     with wave.open(str(path), "wb") as out:
         out.setnchannels(len(channels))
         out.setsampwidth(2)
@@ -171,7 +209,7 @@ def encode_stream(song, path):
     with tempfile.TemporaryDirectory() as scratch:
         wav = Path(scratch) / "song.wav"
         if path.suffix == ".ogg":
-            write_wav(wav, render_stream(song, 44100), 44100, STREAM_PEAK)
+            write_wav(wav, mastered(render_stream(song, 44100), 44100), 44100)
             command = ["oggenc", "--quiet", "--serial", "1", "--quality", "4",
                        "--title", song.title, "--artist", "Tomas Vey", "--output", str(path),
                        str(wav)]
@@ -180,7 +218,7 @@ def encode_stream(song, path):
             # 58 in stereo at 22.05 kHz; in mono at 22.05 kHz it takes 31, so a song of a minute
             # and a quarter fits in 2.5 MB. The player turns it into stereo and resamples it.
             stereo = render_stream(song, 22050)
-            write_wav(wav, synth.normalized(0.5 * (stereo[:1] + stereo[1:])), 22050, STREAM_PEAK)
+            write_wav(wav, mastered(0.5 * (stereo[:1] + stereo[1:]), 22050), 22050)
             command = ["flac", "--silent", "--force", "--compression-level-8",
                        "--max-lpc-order=0", "--no-padding", "--no-seektable",
                        f"--tag=TITLE={song.title}", "--tag=ARTIST=Tomas Vey",

@@ -56,8 +56,10 @@ constexpr DWORD BASS_ACTIVE_PAUSED = 3;
 
 namespace bass {
 // The FFT's scale: bin k reads kFftMagnitudeScale * |X_k|, X being the 512-point transform of the
-// Hann-windowed mono frames; a full-scale sine centred on a bin reads 0.5 there.
-constexpr float kFftMagnitudeScale = 2.0f / 512.0f;
+// Hann-windowed mono frames. A sine of amplitude A centred on bin k gives |X_k| = A * 512 / 4 (half
+// its amplitude goes to the negative frequency, and the window's mean is 1/2), so a full-scale
+// sine reads 1 there: the top of the range the spectrum's readers expect of a bin.
+constexpr float kFftMagnitudeScale = 4.0f / 512.0f;
 }  // namespace bass
 
 // 0x02030000: the high word is the version, 2.3.

@@ -22,7 +22,7 @@ struct MagnitudeFft::Fft {
 };
 
 MagnitudeFft::MagnitudeFft() : fft_(std::make_unique<Fft>()) {
-  // The periodic Hann window: its mean is exactly 1/2, which the scale constant counts on.
+  // The periodic Hann window: its mean is exactly 1/2, which the scale constant makes up for.
   for (size_t i = 0; i < kFftFrames; ++i) {
     fft_->window[i] = float(0.5 - 0.5 * std::cos(2 * std::numbers::pi * double(i) / kFftFrames));
   }

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 # Checks the committed music of data/: regenerating it gives the same bytes, disk.cfg lists the
-# songs in the layout the program reads, and each song plays for one to three minutes, never clips,
-# comes to an end in silence and has kicks that the beat detector hears.
+# songs in the layout the program reads, and each song plays for one to three minutes, is loud
+# without coming near clipping, comes to an end in silence, has kicks that the beat detector hears
+# and lights the player's equalizer.
 import re
 import subprocess
 import sys
@@ -18,6 +19,7 @@ GENERATOR = ROOT / "tools" / "make_music.py"
 
 sys.dont_write_bytecode = True  # importing the generator must leave no cache in the source tree
 sys.path.insert(0, str(GENERATOR.parent))
+import equalizer_figure  # noqa: E402
 import make_music as generator  # noqa: E402
 
 RATE = 44100
@@ -167,10 +169,17 @@ class Songs(unittest.TestCase):
             with self.subTest(file=song["file"]):
                 self.assertTrue(60 <= len(frames) / RATE <= 180, f"{len(frames) / RATE:.1f} s")
 
-    def test_no_song_clips(self):
+    def test_every_song_is_loud_and_peaks_below_minus_one_dbfs(self):
+        # The streams are mastered to -14 dBFS; a module's mixer cannot limit its peaks, so a
+        # module of many channels stays a few dB under that.
         for song, _, frames in self.cases:
             with self.subTest(file=song["file"]):
-                self.assertLess(np.abs(frames).max(), 1.0)
+                rms = 20 * np.log10(np.sqrt(np.mean(frames.astype(np.float64) ** 2)))
+                peak = 20 * np.log10(np.abs(frames).max())
+                self.assertLessEqual(peak, -1.0)
+                self.assertTrue(-16.5 <= rms <= -13.5, f"RMS {rms:.1f} dBFS")
+                if song["type"] == "stream":
+                    self.assertAlmostEqual(rms, -14.0, delta=0.5)
 
     def test_every_song_starts_at_once_and_ends_in_silence(self):
         for song, _, frames in self.cases:
@@ -189,6 +198,13 @@ class Songs(unittest.TestCase):
                     # openmpt123 writes whole blocks of about a tenth of a second.
                     self.assertGreaterEqual(len(frames) / RATE, duration - 0.05)
                     self.assertLess(len(frames) / RATE, duration + 0.15)
+
+    def test_every_song_lights_the_equalizer(self):
+        # Estimated from the sound as the player's analyzer samples it, every 0.06 s.
+        for song, _, frames in self.cases:
+            figure = equalizer_figure.figure(equalizer_figure.sound_spectra(frames.mean(axis=1)))
+            with self.subTest(file=song["file"]):
+                self.assertTrue(figure.lively, str(figure))
 
     def test_the_beat_detector_hears_most_full_kicks(self):
         for song, score, frames in self.cases:

@@ -23,14 +23,14 @@ class ChannelData : public BassTest {
   }
 };
 
-TEST_F(ChannelData, FullScaleToneReadsHalfInItsBin) {
+TEST_F(ChannelData, FullScaleToneReadsOneInItsBin) {
   HSTREAM tone = LoadTone("tone.wav", 40, 44100);
   BASS_ChannelPlay(tone, FALSE);
   Render(3);
   std::vector<float> spectrum(256, -1.0f);
   ASSERT_EQ(BASS_ChannelGetData(tone, spectrum.data(), BASS_DATA_FFT512), 1024u);
   for (size_t k = 0; k < 256; ++k) {
-    float expected = k == 40 ? 0.5f : (k == 39 || k == 41) ? 0.25f : 0.0f;
+    float expected = k == 40 ? 1.0f : (k == 39 || k == 41) ? 0.5f : 0.0f;
     EXPECT_NEAR(spectrum[k], expected, 1e-3) << "bin " << k;
   }
 }
@@ -60,9 +60,9 @@ TEST_F(ChannelData, EachChannelShowsOnlyItself) {
   Render(2);
   std::vector<float> lowSpectrum = Spectrum(low);
   std::vector<float> highSpectrum = Spectrum(high);
-  EXPECT_NEAR(lowSpectrum[12], 0.5f, 1e-3);
+  EXPECT_NEAR(lowSpectrum[12], 1.0f, 1e-3);
   EXPECT_LT(lowSpectrum[90], 1e-3);
-  EXPECT_NEAR(highSpectrum[90], 0.5f, 1e-3);
+  EXPECT_NEAR(highSpectrum[90], 1.0f, 1e-3);
   EXPECT_LT(highSpectrum[12], 1e-3);
 }
 
@@ -80,7 +80,7 @@ TEST_F(ChannelData, LeftAndRightAreMixedToMono) {
   BASS_ChannelPlay(left, FALSE);
   Render(2);
   EXPECT_LT(Spectrum(cancelled)[30], 1e-4);
-  EXPECT_NEAR(Spectrum(left)[30], 0.25f, 1e-3);
+  EXPECT_NEAR(Spectrum(left)[30], 0.5f, 1e-3);
 }
 
 TEST_F(ChannelData, OutputVolumeLeavesTheSpectrumAlone) {
@@ -88,7 +88,7 @@ TEST_F(ChannelData, OutputVolumeLeavesTheSpectrumAlone) {
   BASS_SetVolume(10);
   BASS_ChannelPlay(tone, FALSE);
   Render(3);
-  EXPECT_NEAR(Spectrum(tone)[40], 0.5f, 1e-3);
+  EXPECT_NEAR(Spectrum(tone)[40], 1.0f, 1e-3);
 }
 
 TEST_F(ChannelData, ChannelsNotPlayingGiveZeros) {
@@ -97,7 +97,7 @@ TEST_F(ChannelData, ChannelsNotPlayingGiveZeros) {
   EXPECT_EQ(Spectrum(tone), zeros) << "never started";
   BASS_ChannelPlay(tone, FALSE);
   Render();
-  ASSERT_GT(Spectrum(tone)[40], 0.4f);
+  ASSERT_GT(Spectrum(tone)[40], 0.8f);
   BASS_ChannelPause(tone);
   EXPECT_EQ(Spectrum(tone), zeros) << "paused";
   BASS_ChannelPlay(tone, FALSE);

@@ -246,7 +246,7 @@ TEST_P(StreamFormats, PlayAtTheirPitch) {
   Render(10);
   std::vector<float> spectrum = Spectrum(stream);
   EXPECT_EQ(Loudest(spectrum), 23u);
-  EXPECT_NEAR(spectrum[23], 0.25f, c.tolerance);
+  EXPECT_NEAR(spectrum[23], 0.5f, c.tolerance);
   for (size_t k = 0; k < spectrum.size(); ++k) {
     if (k < 21 || k > 25) {
       EXPECT_LT(spectrum[k], 0.01f) << "bin " << k;

@@ -209,7 +209,7 @@ TEST_F(Output, NullOutputSpectrumFollowsTheSound) {
       LoadStream("tone.wav", MakeWavFloat(44100, 2, Sine(50 * kBinHz, 1.0, 44100, 2 * 44100)));
   BASS_ChannelPlay(tone, FALSE);
   // Once more than 512 frames have been heard, the window is all tone.
-  EXPECT_TRUE(WaitFor([&] { return std::abs(Spectrum(tone)[50] - 0.5f) < 1e-3f; }, 5.0));
+  EXPECT_TRUE(WaitFor([&] { return std::abs(Spectrum(tone)[50] - 1.0f) < 1e-3f; }, 5.0));
   EXPECT_EQ(Loudest(Spectrum(tone)), 50u);
 }
 
