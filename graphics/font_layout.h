@@ -37,7 +37,7 @@ float GlyphTrim(unsigned char c);
 float GlyphAdvance(unsigned char c, float size);
 
 // One line from pen (x, y), the glyphs' bottom edge, stopping once the pen passes the right edge
-// of the screen.
+// of the screen (x = 1 before the frame's division).
 TextExtent DrawTextLine(const Colour& colour, std::string_view text, float size, float x, float y,
                         const TextFrame& frame = DeviceTextFrame());
 
