@@ -1,4 +1,4 @@
-// The trace line of a pass, the script's delivery and the pass limit.
+// The trace line of a pass, the script's delivery and the run's limits.
 #include "automation/automation.h"
 
 #include "app/frame_timer.h"
@@ -26,13 +26,19 @@ void Automation::SetPassLimit(std::uint64_t passes) {
   passLimit_ = passes;
 }
 
+void Automation::SetShowTimeLimit(float seconds) {
+  showTimeLimit_ = seconds;
+}
+
 void Automation::AddPassStep(PassStep step) {
   passSteps_.push_back(std::move(step));
 }
 
 void Automation::AfterUpdate() {
-  if (!trace_.is_open()) return;
   const FrameTimer* timer = FrameTimer::Instance();
+  // The timer steps later in the pass, so the end is judged on the time the scenes saw.
+  passSeconds_ = timer->totalSeconds;
+  if (!trace_.is_open()) return;
   JsonLine line;
   line.BeginObject();
   line.Key("frame").Integer(std::int64_t(pass_));
@@ -64,5 +70,6 @@ bool Automation::AfterPass() {
   for (const auto& step : passSteps_) step(pass_);
   ++pass_;
   if (trace_.is_open()) trace_.flush();
+  if (showTimeLimit_ && passSeconds_ >= *showTimeLimit_) return false;
   return !passLimit_ || pass_ < *passLimit_;
 }

@@ -1,5 +1,5 @@
 // Drives and watches an automated run from outside the show: the input script, the trace (one
-// JSON object per pass) and the end after a given number of passes.
+// JSON object per pass) and the end after a given number of passes or of seconds of show time.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +29,9 @@ class Automation : public FrameObserver {
   void SetScript(std::vector<ScriptEvent> events);
   // Ends the run after this many passes.
   void SetPassLimit(std::uint64_t passes);
+  // Ends the run with the first pass whose scenes saw totalSeconds reach this (a live run, whose
+  // passes have no fixed length).
+  void SetShowTimeLimit(float seconds);
   void AddPassStep(PassStep step);
 
   void AfterUpdate() override;
@@ -45,4 +48,6 @@ class Automation : public FrameObserver {
   std::vector<PassStep> passSteps_;
   std::uint64_t pass_ = 0;
   std::optional<std::uint64_t> passLimit_;
+  std::optional<float> showTimeLimit_;
+  float passSeconds_ = 0.0f;  // totalSeconds as this pass's updates saw it
 };

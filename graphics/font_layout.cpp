@@ -49,16 +49,12 @@ Glyph GlyphOf(unsigned char c, float size) {
           float(row + 1) / 8.0f,        row};
 }
 
-void QueueGlyph(const Colour& colour, float x, float y, float w, float h, float texLeft,
-                float texTop, float texRight, float texBottom) {
+// Every glyph of every layout passes here, so the frame's division applies to all alike.
+void QueueGlyph(const TextFrame& frame, const Colour& colour, float x, float y, float w, float h,
+                float texLeft, float texTop, float texRight, float texBottom) {
   GuiRenderer* renderer = GuiRenderer::Instance();
   renderer->QueueQuad({colour.r, colour.g, colour.b, colour.a, texLeft, texTop, texRight, texBottom,
-                       x, y, w, h, renderer->FontTexture(), 1.0f});
-}
-
-float Aspect() {
-  const GraphicsDevice* device = GraphicsDevice::Existing();
-  return device ? device->Aspect() : 1.0f;
+                       x / frame.divisor, y, w / frame.divisor, h, renderer->FontTexture(), 1.0f});
 }
 
 // The word-wrapping walk shared by drawing and measuring: calls place(c, X, Y) for every glyph
@@ -100,6 +96,15 @@ struct MeasureOnly {
 
 }  // namespace
 
+TextFrame DeviceTextFrame() {
+  const GraphicsDevice* device = GraphicsDevice::Existing();
+  return {device ? device->Aspect() : 1.0f, 1.0f};
+}
+
+TextFrame FourByThreeTextFrame() {
+  return {4.0f / 3.0f, LayoutAspectFactor()};
+}
+
 float GlyphTrim(unsigned char c) {
   return InFont(c) ? kGlyphTrim[c - kFirst] : 0.0f;
 }
@@ -109,22 +114,24 @@ float GlyphAdvance(unsigned char c, float size) {
   return InFont(c) ? GlyphOf(c, size).width : 0.0f;
 }
 
-TextExtent DrawTextLine(const Colour& colour, std::string_view text, float size, float x, float y) {
+TextExtent DrawTextLine(const Colour& colour, std::string_view text, float size, float x, float y,
+                        const TextFrame& frame) {
   float advance = 0.0f;
   for (unsigned char raw : text) {
     if (x + advance > 1.0f) break;
     unsigned char c = Upper(raw);
     if (!InFont(c)) continue;
     Glyph g = GlyphOf(c, size);
-    QueueGlyph(colour, x + advance, y, g.width, size, g.texLeft, g.texTop, g.texRight, g.texBottom);
+    QueueGlyph(frame, colour, x + advance, y, g.width, size, g.texLeft, g.texTop, g.texRight,
+               g.texBottom);
     advance += g.width;
   }
-  return {advance, size * Aspect()};
+  return {advance / frame.divisor, size * frame.aspect};
 }
 
 TextExtent DrawTextClipped(const Colour& colour, std::string_view text, float size, float clipWidth,
-                           float scroll, float left, float y) {
-  const float height = size * Aspect();
+                           float scroll, float left, float y, const TextFrame& frame) {
+  const float height = size * frame.aspect;
   float advance = 0.0f;
   float pen = -scroll;  // relative to the window's left edge
   for (unsigned char raw : text) {
@@ -154,9 +161,9 @@ TextExtent DrawTextClipped(const Colour& colour, std::string_view text, float si
       width = visibleLeft;
     }
     if (width > 0.0f)
-      QueueGlyph(colour, x, y, width, height, texLeft, g.texTop, texRight, g.texBottom);
+      QueueGlyph(frame, colour, x, y, width, height, texLeft, g.texTop, texRight, g.texBottom);
   }
-  return {advance, height};
+  return {advance / frame.divisor, height};
 }
 
 float MeasureTextLine(std::string_view text, float size) {
@@ -166,11 +173,12 @@ float MeasureTextLine(std::string_view text, float size) {
 }
 
 void DrawTextBox(std::string_view text, float size, float boxWidth, float boxHeight, float scroll,
-                 const Colour& colour, float left, float top) {
+                 const Colour& colour, float left, float top, const TextFrame& frame) {
   struct Draw {
-    float size, boxHeight, left, top, aspect;
+    float size, boxHeight, left, top;
+    const TextFrame& frame;
     const Colour& colour;
-    bool BeforeCharacter(float y) const { return y + size * aspect >= -boxHeight; }
+    bool BeforeCharacter(float y) const { return y + size * frame.aspect >= -boxHeight; }
     void Glyph(unsigned char c, float x, float y) const {
       if (!(y <= 0.0f && y + size >= -boxHeight)) return;
       ::Glyph g = GlyphOf(c, size);
@@ -178,10 +186,10 @@ void DrawTextBox(std::string_view text, float size, float boxWidth, float boxHei
       float below = std::min(y + boxHeight, 0.0f);
       float texTop = float(g.row) / 8.0f + kCellTop + std::max((y + size) / size, 0.0f) / 8.0f;
       float texBottom = float(g.row + 1) / 8.0f + std::min((y + boxHeight) / size, 0.0f) / 8.0f;
-      QueueGlyph(colour, left + x, top + y - below, g.width, size + below - above, g.texLeft,
+      QueueGlyph(frame, colour, left + x, top + y - below, g.width, size + below - above, g.texLeft,
                  texTop, g.texRight, texBottom);
     }
-  } draw{size, boxHeight, left, top, Aspect(), colour};
+  } draw{size, boxHeight, left, top, frame, colour};
   LayOutBox(text, size, boxWidth, -scroll, draw);
 }
 

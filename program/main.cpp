@@ -95,7 +95,14 @@ int main(int argc, char** argv) {
   automation.AddTraceSection([&playerTrace](JsonLine& line) { playerTrace.Write(line); });
   automation.AddTraceSection(TraceAudioOutput);
   if (!script.empty()) automation.SetScript(std::move(script));
-  if (options.durationSeconds) automation.SetPassLimit(PassesForDuration(*options.durationSeconds));
+  if (options.durationSeconds) {
+    // Record mode's passes are 20 ms each; a live run's are as long as they take.
+    if (options.Recording()) {
+      automation.SetPassLimit(PassesForDuration(*options.durationSeconds));
+    } else {
+      automation.SetShowTimeLimit(float(*options.durationSeconds));
+    }
+  }
   manager->observer = &automation;
 
   ui::GtkDialogHost dialogs;

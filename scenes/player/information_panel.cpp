@@ -42,8 +42,8 @@ void InformationPanel::Step(float fade) {
   if (Song* song = CurrentSong()) {
     song->infoScroll += delta * player->infoScrollSpeed;
     DrawPlayerTextBox(song->infoText, 0.05f, 0.3f, (s + 0.17847656f) * kHeightScale,
-                      song->infoScroll, -0.69f / k,
-                      -0.32229167f + (s + 0.1884765625f) * kHeightScale, fade);
+                      song->infoScroll, -0.69f, -0.32229167f + (s + 0.1884765625f) * kHeightScale,
+                      fade);
     // Endless in both directions: past the top the text starts again from the bottom, and the
     // other way round.
     if (song->infoHeight > song->infoScroll) {
@@ -76,12 +76,11 @@ void InformationPanel::Step(float fade) {
 
 void TitleLine::Step(float fade) {
   const float delta = FrameTimer::Instance()->deltaSeconds;
-  const float k = LayoutAspectFactor();
-  DrawPlayerTextLine("Now playing", 0.048f, -0.43f / k, -0.37f, fade);
+  DrawPlayerTextLine("Now playing", 0.048f, -0.43f, -0.37f, fade);
 
   Song* song = CurrentSong();
   if (!song) return;
-  const float w = 0.35f / k;
+  const float w = 0.35f;
   if (song->titleWidth > w) {
     // The turn is decided before the step, so each turn overshoots by one frame's movement.
     if (marqueeLeft) {
@@ -92,5 +91,5 @@ void TitleLine::Step(float fade) {
       song->titleOffset += delta * kMarqueeSpeed;
     }
   }
-  DrawPlayerTextClipped(song->title, 0.05f, w, -song->titleOffset, -0.65f / k, -0.43f, fade);
+  DrawPlayerTextClipped(song->title, 0.05f, w, -song->titleOffset, -0.65f, -0.43f, fade);
 }

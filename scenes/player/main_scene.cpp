@@ -45,11 +45,12 @@ void MainScene::StepQuittingFadeOut() {
   }
 }
 
-void MainScene::DrawBackdrop() {
+void MainScene::DrawBackdrop(bool fadingOutThisPass) {
   const float k = LayoutAspectFactor();
-  // The background covers the whole screen on any mode and is not faded in.
+  // The background covers the whole screen on any mode and is not faded in; it fades out with
+  // the scene down to the pass that ends the fade-out, so the show ends on a black frame.
   DrawPicture(-1.0f, -1.0f, 2.0f, 2.0f, AtlasUnits(977.5f, 27, 1009.5f, 790),
-              fadingOut ? fade : 1.0f);
+              fadingOutThisPass ? fade : 1.0f);
   DrawPicture(-0.78f / k, -0.75f, 1.494140625f / k, 1.5885417f, AtlasUnits(0, 0, 382.5f, 610),
               fade);
 }
@@ -60,9 +61,10 @@ void MainScene::Update() {
     renderer->ImageButtons().cursorOverButton = 0;
   }
   StepFadeIn();
+  const bool fadingOutThisPass = fadingOut;
   StepQuittingFadeOut();
   AdvanceAtSongEnd();
-  DrawBackdrop();
+  DrawBackdrop(fadingOutThisPass);
   informationPanel.Step(fade);
   TransportControls(fade);
   overlayPanels.StepControls();

@@ -31,5 +31,5 @@ class MainScene : public FadingScene {
 
  private:
   void StepQuittingFadeOut();
-  void DrawBackdrop();
+  void DrawBackdrop(bool fadingOutThisPass);
 };

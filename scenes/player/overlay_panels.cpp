@@ -183,10 +183,8 @@ void OverlayPanels::StepControls() {
 
 void OverlayPanels::CreditsText(float alpha) {
   const float delta = FrameTimer::Instance()->deltaSeconds;
-  const float k = LayoutAspectFactor();
   const PlayerState* player = PlayerState::Instance();
-  DrawPlayerTextBox(player->creditsText, 0.05f, 0.8f / k, 0.5f, creditsScroll, -0.2f / k, 0.08f,
-                    alpha);
+  DrawPlayerTextBox(player->creditsText, 0.05f, 0.8f, 0.5f, creditsScroll, -0.2f, 0.08f, alpha);
   creditsScroll -= delta * creditsScrollSpeed;
   const float end = player->creditsHeight * kCreditsHeightScale;
   if (creditsScroll > 0.5f) {

@@ -34,19 +34,21 @@ bool HotArea(std::int32_t id, float x, float y, float w, float h) {
 
 void DrawPlayerTextLine(std::string_view text, float size, float x, float y, float alpha) {
   if (!CanDraw()) return;
-  DrawTextLine({1.0f, 1.0f, 1.0f, alpha}, text, size, x, y);
+  DrawTextLine({1.0f, 1.0f, 1.0f, alpha}, text, size, x, y, FourByThreeTextFrame());
 }
 
 void DrawPlayerTextClipped(std::string_view text, float size, float clipWidth, float scroll,
                            float left, float y, float alpha) {
   if (!CanDraw()) return;
-  DrawTextClipped({1.0f, 1.0f, 1.0f, alpha}, text, size, clipWidth, scroll, left, y);
+  DrawTextClipped({1.0f, 1.0f, 1.0f, alpha}, text, size, clipWidth, scroll, left, y,
+                  FourByThreeTextFrame());
 }
 
 void DrawPlayerTextBox(std::string_view text, float size, float boxWidth, float boxHeight,
                        float scroll, float left, float top, float alpha) {
   if (!CanDraw()) return;
-  DrawTextBox(text, size, boxWidth, boxHeight, scroll, {1.0f, 1.0f, 1.0f, alpha}, left, top);
+  DrawTextBox(text, size, boxWidth, boxHeight, scroll, {1.0f, 1.0f, 1.0f, alpha}, left, top,
+              FourByThreeTextFrame());
 }
 
 bool KeyHeld(int virtualKey) {

@@ -1,5 +1,5 @@
 // Automation drives the real frame loop: the script's input reaches the scenes, the trace
-// writes one line per pass, the pass limit ends the run.
+// writes one line per pass, the pass limit or the show-time limit ends the run.
 #include "automation/automation.h"
 
 #include <gtest/gtest.h>
@@ -85,6 +85,20 @@ TEST_F(AutomationTest, TraceWritesEveryPassWithTimesAndScenes) {
                       R"({"active":true,"fade":0}],"extra":42})");
   EXPECT_EQ(lines[2], R"({"frame":2,"t":0.04,"dt":0.02,"scenes":[{"active":false,"fade":null},)"
                       R"({"active":true,"fade":0.04}],"extra":42})");
+}
+
+TEST_F(AutomationTest, ShowTimeLimitEndsWithTheFirstPassWhoseScenesReachIt) {
+  // Passes of 35 ms, as a live run's may be: counting 20 ms passes would end it at 0.175 s.
+  os::UseVirtualClock(0, 35);
+  std::string error;
+  ASSERT_TRUE(automation.OpenTrace(tracePath, &error)) << error;
+  automation.SetShowTimeLimit(0.1f);
+  automation.SetPassLimit(50);  // a backstop, so that a limit missed fails instead of hanging
+  manager->Run(640, 480, 60, 0);
+  auto lines = TraceLines();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[2].rfind(R"({"frame":2,"t":0.07,)", 0), 0u) << lines[2];
+  EXPECT_EQ(lines[3].rfind(R"({"frame":3,"t":0.105,)", 0), 0u) << lines[3];
 }
 
 // Graphics that only make the main window, so posted input reaches the window procedure.

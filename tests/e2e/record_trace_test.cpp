@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <string>
 
 #include "tests/support/program_run.h"
 
@@ -73,6 +76,22 @@ TEST(RecordTrace, EscapeOnThePlayerEndsTheShowByItself) {
   ASSERT_LT(lines.size(), 200u);
   auto last = TracedScenes(lines.back());
   for (const auto& scene : last) EXPECT_FALSE(scene.active);
+
+  // The pass that ends the fade-out shows a black frame: byte for byte the frame of the pass
+  // after it, which draws nothing on the cleared screen; the player at full light does not.
+  const std::size_t ended = lines.size() - 2;
+  ASSERT_FALSE(TracedScenes(lines[ended])[5].active);
+  ASSERT_TRUE(TracedScenes(lines[ended - 1])[5].active);
+  auto frame = [&](std::size_t pass) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%06zu.png", pass);
+    std::ifstream file(out + name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+  };
+  const std::string black = frame(lines.size() - 1);
+  ASSERT_FALSE(black.empty());
+  EXPECT_TRUE(frame(ended) == black) << "the last frame of the quit is black";
+  EXPECT_FALSE(frame(ended - 50) == black) << "the player before the fade-out is not";
 }
 
 }  // namespace

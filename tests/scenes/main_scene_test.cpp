@@ -1,10 +1,13 @@
 // The player screen as a whole: construction, the fades, the quitting volume ramp, the backdrop,
-// the visualizers' gate, the cursor, a disk without songs and a 16:9 mode.
+// the visualizers' gate, the cursor, a disk without songs, and the layout and texts on wide modes.
 #include "scenes/player/main_scene.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "content/analyzer.h"
 #include "tests/scenes/player_fixture.h"
@@ -109,6 +112,7 @@ TEST_F(MainSceneTest, QuittingPullsTheVolumeDownWithTheFadeAndRestoresIt) {
   EXPECT_NEAR(frames, 50, 1);
   EXPECT_FALSE(scene_->active);
   EXPECT_EQ(scene_->fade, 0.0f);
+  EXPECT_EQ(Find(kBackground)->a, 0.0f) << "the last frame is black";
   EXPECT_EQ(BASS_GetVolume(), 40u) << "restored after the last frame";
   EXPECT_EQ(BASS_ChannelIsActive(Handle(0)), BASS_ACTIVE_STOPPED);
   EXPECT_FALSE(Player()->playing) << "so the end-of-song step starts nothing after the stop";
@@ -217,6 +221,101 @@ TEST_F(MainSceneTest, WideModesKeepTheLayoutCentredAndTheBackgroundWhole) {
   EXPECT_FLOAT_EQ(frame->x, -0.78f / k);
   EXPECT_FLOAT_EQ(frame->w, 1.494140625f / k);
   EXPECT_FLOAT_EQ(frame->h, 1.5885417f);
+}
+
+TEST_F(MainSceneTest, WideModesShowTheTextAsOnFourByThreeNarrowedByK) {
+  WriteSong("one.wav", bass_test::MakeCountingWav(44100, 44100 * 10));
+  std::string info, credits;
+  for (int i = 0; i < 16; ++i) info += "Enough words to fill the information box. ";
+  for (int i = 0; i < 14; ++i) credits += "A credits line of words that wraps once in its box\n";
+  WriteConfig({{"stream", "one.wav", "A title far too long for the box it has", info}}, credits);
+  Load();
+  MouseAway();
+  Song& song = Player()->songs[0];
+  // Just short of the marquee's left turn in 4:3 units; the boxes' texts cut at top and bottom.
+  const float nearTurn = 0.35f - song.titleWidth - 0.03f - 0.001f;
+  // The dark strip behind the title line in the frame picture, as on 4:3.
+  constexpr float kStripLeft = -0.664f, kStripRight = -0.2715f;
+  constexpr float kEps = 1e-5f;
+
+  struct Texts {
+    std::vector<QuadCommand> box, nowPlaying, title;
+  };
+  // One frame with the information panel open or the credits panel open, from the same state on
+  // every mode: the texts' glyphs, and the box the glyphs of the panel's text must lie in.
+  auto frameOf = [&](bool credits, QuadCommand* panel) {
+    scene_->informationPanel.infoPanelState = credits ? 0 : 1;
+    scene_->informationPanel.infoPanelOffset = 0.0f;
+    scene_->overlayPanels.panelState = credits ? 5 : 0;
+    scene_->overlayPanels.panelTransition = credits ? 0.0f : 1.0f;
+    scene_->overlayPanels.creditsScroll = 0.03f;
+    scene_->titleLine.marqueeLeft = true;
+    song.titleOffset = nearTurn;
+    song.infoScroll = 0.02f;
+    Frame();
+    EXPECT_FALSE(scene_->titleLine.marqueeLeft) << "turns where it turns on 4:3";
+    const float panelLeft = credits ? 385.0f / 1024.0f : 616.0f / 1024.0f;
+    Texts texts;
+    for (const auto& q : lastQuads_) {
+      if (q.texture == PlayerState::Instance()->titleAtlas && q.texLeft == panelLeft) *panel = q;
+      if (q.texture != GuiRenderer::Instance()->FontTexture()) continue;
+      (q.y == -0.37f ? texts.nowPlaying : q.y == -0.43f ? texts.title : texts.box).push_back(q);
+    }
+    EXPECT_EQ(texts.nowPlaying.size(), 11u);
+    EXPECT_GT(texts.title.size(), 5u);
+    EXPECT_GT(texts.box.size(), 100u);
+    return texts;
+  };
+  auto expectInside = [&](const std::vector<QuadCommand>& glyphs, float left, float right,
+                          float bottom, float top, const char* what) {
+    for (const auto& q : glyphs) {
+      EXPECT_GE(q.x, left - kEps) << what;
+      EXPECT_LE(q.x + q.w, right + kEps) << what;
+      EXPECT_GE(q.y, bottom - kEps) << what;
+      EXPECT_LE(q.y + q.h, top + kEps) << what;
+    }
+  };
+  auto expectNarrowed = [](const std::vector<QuadCommand>& glyphs,
+                           const std::vector<QuadCommand>& fourByThree, float k) {
+    ASSERT_EQ(glyphs.size(), fourByThree.size());
+    for (std::size_t i = 0; i < glyphs.size(); ++i) {
+      const QuadCommand &q = glyphs[i], &r = fourByThree[i];
+      EXPECT_FLOAT_EQ(q.x, r.x / k) << i;
+      EXPECT_FLOAT_EQ(q.w, r.w / k) << i;
+      EXPECT_EQ(q.y, r.y) << i;
+      EXPECT_EQ(q.h, r.h) << i;
+      EXPECT_EQ(q.texLeft, r.texLeft) << i;
+      EXPECT_EQ(q.texTop, r.texTop) << i;
+      EXPECT_EQ(q.texRight, r.texRight) << i;
+      EXPECT_EQ(q.texBottom, r.texBottom) << i;
+    }
+  };
+
+  std::vector<Texts> fourByThree;
+  for (auto [width, height] : {std::pair{1024, 768}, {1280, 720}, {1680, 1050}}) {
+    SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+    GraphicsDevice::Existing()->width = width;
+    GraphicsDevice::Existing()->height = height;
+    const float k = float(width) / (float(height) / 768.0f) / 1024.0f;
+    for (bool credits : {false, true}) {
+      QuadCommand panel{};
+      Texts texts = frameOf(credits, &panel);
+      expectInside(texts.box, panel.x, panel.x + panel.w, panel.y, panel.y + panel.h,
+                   credits ? "credits" : "information");
+      expectInside(texts.nowPlaying, kStripLeft / k, kStripRight / k, -0.37f, -0.37f + 0.048f,
+                   "Now playing");
+      expectInside(texts.title, -0.65f / k, -0.3f / k, -0.43f, -0.43f + 0.05f * 4.0f / 3.0f,
+                   "title");
+      if (width == 1024) {
+        fourByThree.push_back(texts);
+        continue;
+      }
+      const Texts& reference = fourByThree[credits ? 1 : 0];
+      expectNarrowed(texts.box, reference.box, k);
+      expectNarrowed(texts.nowPlaying, reference.nowPlaying, k);
+      expectNarrowed(texts.title, reference.title, k);
+    }
+  }
 }
 
 TEST(MainSceneWithoutDevice, RunsItsLogicAndQueuesNothing) {
