@@ -11,6 +11,8 @@
 #include "app/input_script.h"
 #include "app/orvell_app.h"
 #include "app/scene_manager.h"
+#include "automation/disk_check.h"
+#include "automation/disk_templates.h"
 #include "content/analyzer.h"
 #include "graphics/device_frame_graphics.h"
 #include "graphics/render_trace.h"
@@ -81,6 +83,15 @@ int main(int argc, char** argv) {
       return 2;
     case CommandLineResult::kRun:
       break;
+  }
+
+  if (!options.newDiskFolder.empty()) {
+    return WriteNewDisk(options.newDiskFolder,
+                        options.dataFolder.empty() ? DefaultDataFolder() : options.dataFolder);
+  }
+  if (options.check) {
+    return CheckDisk(options.dataFolder.empty() ? DefaultDataFolder() : options.dataFolder,
+                     options.checkPicturesFolder);
   }
 
   std::vector<ScriptEvent> script;
