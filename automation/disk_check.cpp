@@ -720,8 +720,12 @@ void CheckConfiguration(Report& report, Songs* songs) {
   config.Open(DataPath("disk.cfg"));
   const int count = config.ReadSongCount();
   if (config.Failed()) {
+    // The failed reader reads nothing more; a second one fetches the line for the message.
     const int line = config.LineNumber();
-    const std::string first = config.EntriesLeft() ? config.ReadLine() : "";
+    DiskConfig again;
+    again.Open(DataPath("disk.cfg"));
+    std::string first;
+    for (int i = 0; i < line; ++i) first = again.ReadLine();
     report.Error("disk.cfg", line,
                  first.empty() ? "the file holds no song count"
                                : "the first line " + Quoted(first) + " is not a number",
