@@ -45,7 +45,9 @@ const char kKeys[] =
 
 const char kFiles[] =
     "The disk is read from the folder data beside the executable, else from\n"
-    "../share/orvell/data beside it (where an installed copy keeps it), else from ./data.";
+    "../share/orvell/data beside it (where an installed copy keeps it), else from ./data.\n"
+    "The guide to making a disk is making-a-disk.md, in ../share/doc/orvell beside the\n"
+    "executable of an installed copy.";
 
 std::string HelpFooter() {
   // Meanings line up after the short commands; a longer command has its meaning below it.

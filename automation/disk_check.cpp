@@ -836,7 +836,7 @@ int CheckDisk(const std::string& folder, const std::string& picturesFolder) {
     CheckConfiguration(report, &songs);
     BASS_Free();
   } else {
-    std::printf("orvell: cannot start the offline audio output; the songs were not checked\n");
+    std::fprintf(stderr, "orvell: cannot start the offline audio output to check the songs\n");
     return 2;
   }
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <numbers>
 #include <system_error>
 #include <vector>
 
@@ -165,7 +166,7 @@ class Canvas {
   void Circle(float centreX, float centreY, float radius, Rgba colour) {
     const int steps = int(radius * 8) + 8;
     for (int i = 0; i < steps; ++i) {
-      const double angle = 2 * M_PI * i / steps;
+      const double angle = 2 * std::numbers::pi * i / steps;
       Put(int(std::floor(centreX + radius * std::cos(angle))),
           int(std::floor(centreY + radius * std::sin(angle))), colour);
     }
@@ -443,7 +444,8 @@ int WriteNewDisk(const std::string& folder, const std::string& sourceFolder) {
   };
   std::error_code failure;
   if (!fs::is_directory(sourceFolder, failure)) {
-    return fail("there is no disk to copy: " + sourceFolder + " is not a folder");
+    return fail("there is no disk to copy: " + sourceFolder +
+                " is not a folder (name the disk to start from with --data DIR)");
   }
   const fs::path target(folder);
   if (fs::exists(target, failure) &&
