@@ -27,6 +27,7 @@ void DiskConfig::OpenText(std::string text) {
     text_ += text[i];
   }
   position_ = 0;
+  line_ = 1;
   failed_ = false;
 }
 
@@ -34,7 +35,9 @@ int DiskConfig::ReadSongCount() {
   auto isSpace = [](char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
   };
-  while (position_ < text_.size() && isSpace(text_[position_])) ++position_;
+  for (; position_ < text_.size() && isSpace(text_[position_]); ++position_) {
+    if (text_[position_] == '\n') ++line_;
+  }
   std::size_t start = position_;
   bool negative = false;
   if (position_ < text_.size() && (text_[position_] == '-' || text_[position_] == '+')) {
@@ -69,6 +72,7 @@ std::string DiskConfig::ReadLine() {
   } else {
     line = text_.substr(position_, end - position_);
     position_ = end + 1;
+    ++line_;
   }
   return line;
 }

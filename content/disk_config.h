@@ -25,9 +25,15 @@ class DiskConfig {
   // How many song entries the remaining lines can describe, counting a last, partial entry.
   std::size_t EntriesLeft() const;
 
+  // For messages about the file: the 1-based number of the line the next read starts on, and
+  // whether reading has failed (after a count that was not a number, or past the end).
+  int LineNumber() const { return line_; }
+  bool Failed() const { return failed_; }
+
  private:
   std::string text_;
   std::size_t position_ = 0;
+  int line_ = 1;
   bool failed_ = false;
 };
 

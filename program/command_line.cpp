@@ -33,6 +33,8 @@ const Example kExamples[] = {
     {"orvell --record out --record-every 50 --seed 1", "one frame a second, the same every run"},
     {"orvell --record out --script in.txt --trace out/trace.jsonl", "scripted keys, traced"},
     {"orvell --no-setup --batch", "messages go to stderr instead of message boxes"},
+    {"orvell --new-disk ~/mydisk", "start a disk of your own from a copy of this one"},
+    {"orvell --check --data ~/mydisk", "list what is wrong with it, without playing it"},
 };
 
 const char kKeys[] =
@@ -43,7 +45,9 @@ const char kKeys[] =
 
 const char kFiles[] =
     "The disk is read from the folder data beside the executable, else from\n"
-    "../share/orvell/data beside it (where an installed copy keeps it), else from ./data.";
+    "../share/orvell/data beside it (where an installed copy keeps it), else from ./data.\n"
+    "The guide to making a disk is making-a-disk.md, in ../share/doc/orvell beside the\n"
+    "executable of an installed copy.";
 
 std::string HelpFooter() {
   // Meanings line up after the short commands; a longer command has its meaning below it.
@@ -177,6 +181,20 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, Options* o
       ->check(existingFile);
   app.add_option("--trace", options->traceFile, "Write one JSON line per frame to FILE")
       ->type_name("FILE");
+  auto* newDisk = app.add_option("--new-disk", options->newDiskFolder,
+                                 "Copy the disk (see --data) into the new folder DIR, with\n"
+                                 "templates of its pictures in DIR/templates, and exit")
+                      ->type_name("DIR");
+  app.add_flag("--check", options->check,
+               "Read the disk as the show does, list its problems and exit:\n"
+               "status 0 without errors, 1 with errors, 2 when it cannot be read")
+      ->excludes(record, newDisk);
+  app.add_option("--check-pictures", options->checkPicturesFolder,
+                 "With --check, also write the disk's atlas, credits and font with\n"
+                 "the rectangles the show cuts out drawn over them into DIR")
+      ->type_name("DIR")
+      ->excludes(record, newDisk);
+  newDisk->excludes(record);
   // The build makes the installed manual page orvell.6 with this, from this same list.
   app.add_flag("--manual-page", manualPage, "Print the manual page (roff) and exit");
 
@@ -205,6 +223,7 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, Options* o
     }
     options->mode = parsed;
   }
+  if (!options->checkPicturesFolder.empty()) options->check = true;
   if (options->Recording()) {
     options->batch = true;
     options->noSetup = true;

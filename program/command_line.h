@@ -21,6 +21,9 @@ struct Options {
   std::optional<double> durationSeconds;
   std::string scriptFile;
   std::string traceFile;
+  std::string newDiskFolder;        // --new-disk: write a disk to start from there and exit
+  bool check = false;               // --check: report the disk's problems and exit
+  std::string checkPicturesFolder;  // --check-pictures: and draw its rectangles there
 
   bool Recording() const { return !recordFolder.empty(); }
   bool SkipSetup() const { return noSetup || mode.has_value(); }

@@ -8,6 +8,8 @@
 #include "app/scene_manager.h"
 #include "automation/audio_trace.h"
 #include "automation/automation.h"
+#include "automation/disk_check.h"
+#include "automation/disk_templates.h"
 #include "automation/input_script.h"
 #include "automation/player_trace.h"
 #include "automation/record_mode.h"
@@ -53,6 +55,15 @@ int main(int argc, char** argv) {
       return 2;
     case CommandLineResult::kRun:
       break;
+  }
+
+  if (!options.newDiskFolder.empty()) {
+    return WriteNewDisk(options.newDiskFolder,
+                        options.dataFolder.empty() ? DefaultDataFolder() : options.dataFolder);
+  }
+  if (options.check) {
+    return CheckDisk(options.dataFolder.empty() ? DefaultDataFolder() : options.dataFolder,
+                     options.checkPicturesFolder);
   }
 
   std::vector<ScriptEvent> script;

@@ -37,6 +37,7 @@ struct Engine {
 
 std::unique_ptr<Engine> engine;
 std::unique_ptr<WavWriter> offlineChoice;  // waiting for BASS_Init
+std::string lastLoadError;
 DWORD nextHandle = 1;
 
 DWORD NewHandle() {
@@ -70,6 +71,7 @@ bool Describe(BOOL mem, const void* file, QWORD offset, QWORD length, std::strin
 }
 
 DWORD Adopt(OpenedSource opened) {
+  lastLoadError = std::move(opened.error);
   if (!opened.source) return 0;
   DWORD handle = NewHandle();
   engine->mixer.Add(handle,
@@ -94,6 +96,10 @@ void RenderOfflineFrames(unsigned frames) {
   engine->offlineBlock.resize(2 * size_t(frames));
   engine->mixer.Mix(engine->offlineBlock.data(), frames);
   engine->offline->Append(engine->offlineBlock.data(), frames);
+}
+
+const std::string& LastLoadError() {
+  return lastLoadError;
 }
 
 OutputTiming RealTimeOutputTiming() {
@@ -128,14 +134,20 @@ BOOL BASS_Free() {
 HMUSIC BASS_MusicLoad(BOOL mem, const void* file, QWORD offset, DWORD length, DWORD flags, DWORD) {
   std::string path;
   SourceBytes bytes;
-  if (!engine || !Describe(mem, file, offset, length, &path, &bytes)) return 0;
+  if (!engine || !Describe(mem, file, offset, length, &path, &bytes)) {
+    lastLoadError = engine ? "no file named" : "the output is not started";
+    return 0;
+  }
   return Adopt(OpenModule(bytes, flags));
 }
 
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD) {
   std::string path;
   SourceBytes bytes;
-  if (!engine || !Describe(mem, file, offset, length, &path, &bytes)) return 0;
+  if (!engine || !Describe(mem, file, offset, length, &path, &bytes)) {
+    lastLoadError = engine ? "no file named" : "the output is not started";
+    return 0;
+  }
   return Adopt(OpenStream(bytes));
 }
 

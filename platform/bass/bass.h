@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/os/win32.h"
 
@@ -119,3 +120,9 @@ BOOL BASS_SetVolume(DWORD volume);
 
 // Frees a module or a stream (either kind of handle).
 BOOL BASS_MusicFree(DWORD handle);
+
+namespace bass {
+// Main thread: why the last BASS_MusicLoad or BASS_StreamCreateFile returned 0, in the decoder's
+// own words ("libopenmpt: ...", "libsndfile: ..."); empty after a load that succeeded.
+const std::string& LastLoadError();
+}  // namespace bass

@@ -46,7 +46,12 @@ class ModuleSource final : public Source {
 
 OpenedSource OpenModule(const SourceBytes& bytes, std::uint32_t flags) {
   auto data = ReadAllBytes(bytes, kMaxModuleBytes);
-  if (!data || data->empty()) return {};
+  OpenedSource opened;
+  if (!data || data->empty()) {
+    opened.error =
+        !data ? "the file cannot be read, or is larger than 256 MB" : "the file is empty";
+    return opened;
+  }
   // Play once and stop, rather than loop or fade out: the end of the song is how the player
   // knows to move on.
   const openmpt_module_initial_ctl ctls[] = {{"play.at_end", "stop"}, {nullptr, nullptr}};
@@ -54,14 +59,18 @@ OpenedSource OpenModule(const SourceBytes& bytes, std::uint32_t flags) {
   Module module(openmpt_module_create_from_memory2(
       data->data(), data->size(), openmpt_log_func_silent, nullptr, openmpt_error_func_ignore,
       nullptr, &error, nullptr, ctls));
-  if (!module) return {};
+  if (!module) {
+    const char* text = openmpt_error_string(error);
+    opened.error = std::string("libopenmpt: ") + (text ? text : "not a module");
+    openmpt_free_string(text);
+    return opened;
+  }
   openmpt_module_set_repeat_count(module.get(), 0);
   openmpt_module_set_render_param(module.get(), OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH,
                                   (flags & BASS_MUSIC_NONINTER) ? 1 : 2);
   openmpt_module_set_render_param(module.get(), OPENMPT_MODULE_RENDER_VOLUMERAMPING_STRENGTH,
                                   (flags & BASS_MUSIC_RAMP) ? -1 : 0);
   double seconds = openmpt_module_get_duration_seconds(module.get());
-  OpenedSource opened;
   opened.lengthFrames = seconds > 0 ? std::uint64_t(seconds * kOutputRate + 0.5) : 0;
   opened.source = std::make_unique<ModuleSource>(std::move(module));
   return opened;

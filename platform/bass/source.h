@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace bass {
@@ -35,6 +36,7 @@ struct SourceBytes {
 struct OpenedSource {
   std::unique_ptr<Source> source;
   std::uint64_t lengthFrames = 0;  // 0 when unknown
+  std::string error;               // with a null source: why, in the decoder's words
 };
 
 // Null source when the bytes are no module libopenmpt reads. flags: BASS_MUSIC_* load flags.

@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include "platform/bass/resampler.h"
@@ -139,13 +140,23 @@ class StreamSource final : public Source {
 }  // namespace
 
 OpenedSource OpenStream(const SourceBytes& bytes) {
+  OpenedSource opened;
   auto reader = ByteReader::Open(bytes);
-  if (!reader || reader->Length() == 0) return {};
+  if (!reader || reader->Length() == 0) {
+    opened.error = reader ? "the file is empty" : "the file cannot be read";
+    return opened;
+  }
   SF_INFO info;
   SoundFile file = SoundFile::Open(reader.get(), &info);
-  if (!file) return {};
-  if (info.channels < 1 || info.samplerate < 1 || info.samplerate > kMaxInputRate) return {};
-  OpenedSource opened;
+  if (!file) {
+    opened.error = std::string("libsndfile: ") + sf_strerror(nullptr);
+    return opened;
+  }
+  if (info.channels < 1 || info.samplerate < 1 || info.samplerate > kMaxInputRate) {
+    opened.error = std::to_string(info.channels) + " channels at " +
+                   std::to_string(info.samplerate) + " Hz, which cannot be played";
+    return opened;
+  }
   if (info.frames > 0 && info.frames < SF_COUNT_MAX / int(kOutputRate)) {
     opened.lengthFrames = std::uint64_t(
         (info.frames * sf_count_t(kOutputRate) + info.samplerate - 1) / info.samplerate);

@@ -324,6 +324,7 @@ class Parser {
       return Fail("expected shader source in R\"( )\", found " + Describe(token_));
     }
     shader.source = std::string(token_.text);
+    shader.line = token_.line;
     description_.shaders.push_back(std::move(shader));
     return Advance() && ExpectSymbol(';');
   }

@@ -33,6 +33,7 @@ struct EffectShader {
   std::string name;
   bool vertex = false;
   std::string source;
+  int line = 0;  // where the source begins: the line of its R"(, the compiler's line 1
 };
 
 struct EffectDescription {

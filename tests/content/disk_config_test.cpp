@@ -25,6 +25,26 @@ TEST(DiskConfigRead, TheCountMayFollowBlankLinesAndSpace) {
   EXPECT_EQ(config.ReadLine(), "next");
 }
 
+TEST(DiskConfigRead, LineNumbersCountBlankLinesAndEndAtTheLastLine) {
+  DiskConfig config = Config("\n\n  3\r\nmod\r\n\nlast");
+  EXPECT_EQ(config.LineNumber(), 1);
+  config.ReadSongCount();
+  EXPECT_EQ(config.LineNumber(), 4);  // the count was on line 3
+  config.ReadLine();
+  config.ReadLine();
+  EXPECT_EQ(config.LineNumber(), 6);
+  EXPECT_EQ(config.ReadLine(), "last");
+  EXPECT_FALSE(config.Failed());
+  EXPECT_EQ(config.LineNumber(), 6);  // a last line without an end is still line 6
+  config.ReadLine();
+  EXPECT_TRUE(config.Failed());
+
+  DiskConfig words = Config("\n\nthree\n");
+  words.ReadSongCount();
+  EXPECT_TRUE(words.Failed());
+  EXPECT_EQ(words.LineNumber(), 3);  // where the count should be
+}
+
 TEST(DiskConfigRead, CrLfAndLfAlikeAndOnlyTheCrBeforeLfGoes) {
   DiskConfig config = Config("1\r\nstream\r\nsong.ogg\nTitle\r\r\nInfo\r\n");
   EXPECT_EQ(config.ReadSongCount(), 1);

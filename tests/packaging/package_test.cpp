@@ -64,9 +64,10 @@ TEST(DebianPackage, InstallsIntoAnEmptyRootAndRunsFromThere) {
   const fs::path root = fs::path(folder) / "root";
   ASSERT_EQ(RunShell("dpkg -x " + deb + " " + root.string(), folder).status, 0);
   const fs::path usr = root / "usr";
-  for (const char* file : {"bin/orvell", "share/orvell/data/gui.fx", "share/orvell/data/disk.cfg",
-                           "share/orvell/data/tit.png", "share/applications/orvell.desktop",
-                           "share/man/man6/orvell.6"}) {
+  for (const char* file :
+       {"bin/orvell", "share/orvell/data/gui.fx", "share/orvell/data/disk.cfg",
+        "share/orvell/data/tit.png", "share/applications/orvell.desktop", "share/man/man6/orvell.6",
+        "share/doc/orvell/making-a-disk.md", "share/doc/orvell/images/tit-template.png"}) {
     EXPECT_TRUE(fs::is_regular_file(usr / file)) << file;
   }
   EXPECT_FALSE(fs::exists(usr / "share/orvell/data/README.md"));
@@ -95,7 +96,8 @@ TEST(DebianPackage, InstallsIntoAnEmptyRootAndRunsFromThere) {
   std::ifstream manual(usr / "share/man/man6/orvell.6");
   std::stringstream roff;
   roff << manual.rdbuf();
-  for (const char* option : {"list\\-modes", "no\\-setup", "fullscreen", "record\\-every"}) {
+  for (const char* option : {"list\\-modes", "no\\-setup", "fullscreen", "record\\-every",
+                             "new\\-disk", "check\\-pictures"}) {
     EXPECT_NE(roff.str().find(std::string("\\-\\-") + option), std::string::npos) << option;
   }
 
@@ -106,6 +108,19 @@ TEST(DebianPackage, InstallsIntoAnEmptyRootAndRunsFromThere) {
   EXPECT_EQ(show.status, 0) << show.out;
   EXPECT_EQ(show.out.find("gui.fx"), std::string::npos) << show.out;
   EXPECT_TRUE(fs::is_regular_file(fs::path(folder) / "elsewhere/out/frame-000004.png"));
+
+  // From there it also starts a disk of one's own from the installed one, which passes the check.
+  Shell newDisk =
+      RunShell("cd " + folder + "/elsewhere && " + orvell + " --new-disk mydisk", folder);
+  EXPECT_EQ(newDisk.status, 0) << newDisk.out;
+  EXPECT_NE(newDisk.out.find((usr / "share/orvell/data").string()), std::string::npos)
+      << newDisk.out;
+  const fs::path mydisk = fs::path(folder) / "elsewhere/mydisk";
+  EXPECT_TRUE(fs::is_regular_file(mydisk / "music/night_tram.xm"));
+  EXPECT_TRUE(fs::is_regular_file(mydisk / "templates/tit-template.png"));
+  Shell check = RunShell(orvell + " --check --data " + mydisk.string(), folder);
+  EXPECT_EQ(check.status, 0) << check.out;
+  EXPECT_NE(check.out.find("6 songs, "), std::string::npos) << check.out;
 }
 
 }  // namespace

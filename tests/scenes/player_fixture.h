@@ -92,10 +92,11 @@ class PlayerScreenTest : public ::testing::Test {
   // Loads the disk as the program does (song 0 starts playing) and builds the player screen,
   // started and fully faded in.
   void Load(bool fadedIn = true) {
+    // The renderer first, as the scene manager makes it: the loader hands it the title atlas.
+    GuiRenderer::Instance();
     testing::internal::CaptureStderr();
     loader_ = std::make_unique<GlobalInitializationScene>();
     loaderSaid_ = testing::internal::GetCapturedStderr();
-    GuiRenderer::Instance();
     scene_ = std::make_unique<MainScene>();
     scene_->Start();
     if (fadedIn) {
