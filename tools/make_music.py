@@ -293,7 +293,7 @@ def night_tram():
         "the lights of empty stops going by, a round bass rolls along the rails and a lonely "
         "pulse lead looks out of the window, its echo trailing on the other side. After the "
         "second chorus the drums fall silent for a stop or two before the ride goes on.",
-        "night_tram.xm", 112,
+        "night_tram.XM", 112,
         ["kick", "kick", "snare", "hat", "crash", "bass", "bell", "lead", "echo", "pad0",
          "pad1", "pad2", "chime", "horn"],
         {"bass": "round_bass", "lead": "pulse_lead", "echo": "pulse_lead", "chime": "bell",

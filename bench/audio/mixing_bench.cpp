@@ -106,7 +106,7 @@ BENCHMARK_CAPTURE(MixingVsOpenmpt123, copper_bars_XM_8ch, "copper_bars.XM")
 BENCHMARK_CAPTURE(MixingVsOpenmpt123, eight_channel_sunday_mod_8ch, "eight_channel_sunday.mod")
     ->Iterations(10)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(MixingVsOpenmpt123, night_tram_xm_6ch, "night_tram.xm")
+BENCHMARK_CAPTURE(MixingVsOpenmpt123, night_tram_xm_6ch, "night_tram.XM")
     ->Iterations(10)
     ->Unit(benchmark::kMillisecond);
 

@@ -274,18 +274,12 @@ TEST(DiskCheck, EachKindOfProblemIsReportedOnItsLineWithItsStatus) {
   EXPECT_EQ(run.exitStatus, 2) << run.out << run.err;
 }
 
-// The demo disk's songs may be quieter than the equalizer likes; nothing else may be wrong.
-TEST(DiskCheck, TheDemoDiskHasNoErrors) {
+TEST(DiskCheck, TheDemoDiskHasNoProblems) {
   ProgramRun run = RunOrvell({"--check"}, "env -u DISPLAY -u WAYLAND_DISPLAY");
   EXPECT_EQ(run.exitStatus, 0) << run.out << run.err;
-  const std::vector<std::string> lines = Lines(run.out);
-  ASSERT_FALSE(lines.empty());
-  EXPECT_TRUE(std::regex_match(lines.back(), std::regex("6 songs, [1-9][0-9]?:[0-9]{2} playing "
-                                                        "time, 0 errors, [0-9]+ warnings?")))
+  EXPECT_TRUE(std::regex_match(
+      run.out, std::regex("6 songs, [1-9][0-9]?:[0-9]{2} playing time, 0 errors, 0 warnings\n")))
       << run.out;
-  for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
-    EXPECT_TRUE(std::regex_match(lines[i], kProblemLine)) << lines[i];
-  }
 }
 
 std::pair<UINT, UINT> PictureSize(const fs::path& path) {
@@ -302,7 +296,7 @@ TEST(NewDisk, StartsADiskThatPlaysAndPassesTheCheck) {
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   EXPECT_NE(run.out.find("orvell --data " + disk), std::string::npos) << run.out;
   for (const char* file : {"gui.fx", "font.png", "tit.png", "cloudring.png", "credits.png",
-                           "disk.cfg", "music/night_tram.xm"}) {
+                           "disk.cfg", "music/night_tram.XM"}) {
     EXPECT_EQ(ReadText(fs::path(disk) / file), ReadText(kDemo / file)) << file;
   }
   EXPECT_FALSE(fs::exists(fs::path(disk) / "README.md"));

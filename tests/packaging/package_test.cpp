@@ -116,7 +116,7 @@ TEST(DebianPackage, InstallsIntoAnEmptyRootAndRunsFromThere) {
   EXPECT_NE(newDisk.out.find((usr / "share/orvell/data").string()), std::string::npos)
       << newDisk.out;
   const fs::path mydisk = fs::path(folder) / "elsewhere/mydisk";
-  EXPECT_TRUE(fs::is_regular_file(mydisk / "music/night_tram.xm"));
+  EXPECT_TRUE(fs::is_regular_file(mydisk / "music/night_tram.XM"));
   EXPECT_TRUE(fs::is_regular_file(mydisk / "templates/tit-template.png"));
   Shell check = RunShell(orvell + " --check --data " + mydisk.string(), folder);
   EXPECT_EQ(check.status, 0) << check.out;

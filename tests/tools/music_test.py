@@ -135,7 +135,6 @@ class DiskConfig(unittest.TestCase):
         self.assertIn(b"M.K.", layouts, "no 4-channel ProTracker module")
         self.assertIn(b"8CHN", layouts, "no 8-channel ProTracker module")
         self.assertTrue([f for f in modules if f.endswith(".XM")], "no .XM, played the FT2 way")
-        self.assertTrue([f for f in modules if f.endswith(".xm")], "no .xm, played as ProTracker")
         self.assertTrue([f for f in streams if f.endswith(".ogg")], "no Ogg Vorbis stream")
         self.assertTrue([f for f in streams if f.endswith(".flac")], "no FLAC stream")
 
