@@ -32,6 +32,8 @@ const Example kExamples[] = {
     {"orvell --record out --duration 20", "write 20 s of frames and audio to out/"},
     {"orvell --record out --record-every 50 --seed 1", "one frame a second, the same every run"},
     {"orvell --record out --script in.txt --trace out/trace.jsonl", "scripted keys, traced"},
+    {"orvell --video disk.mp4 --play-through", "a video of the whole disk, every song once"},
+    {"orvell --video clip.mkv --mode 1920x1080 --duration 60", "a minute in HD, lossless sound"},
     {"orvell --no-setup --batch", "messages go to stderr instead of message boxes"},
 };
 
@@ -169,6 +171,13 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, Options* o
       ->type_name("N")
       ->check(positive)
       ->needs(record);
+  app.add_option("--video", options->videoFile,
+                 "Run offline as --record does, writing one video to FILE instead: .mp4\n"
+                 "(H.264 and AAC) or .mkv (H.264 and lossless FLAC), 50 frames a second")
+      ->type_name("FILE")
+      ->excludes(record);
+  app.add_flag("--play-through", options->playThrough,
+               "After the intro play every song once, in order, then quit as Escape does");
   app.add_option("--duration", options->durationSeconds, "End the run after SECONDS of show time")
       ->type_name("SECONDS")
       ->check(nonNegative);
@@ -205,7 +214,7 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, Options* o
     }
     options->mode = parsed;
   }
-  if (options->Recording()) {
+  if (options->Offline()) {
     options->batch = true;
     options->noSetup = true;
   }

@@ -1,5 +1,5 @@
 // The command line: the setup dialog's choices, the data folder, and the options of automated
-// runs (record mode, input script, trace).
+// runs (record mode, video export, play-through, input script, trace).
 #pragma once
 
 #include <cstdint>
@@ -25,8 +25,13 @@ struct Options {
   std::optional<double> durationSeconds;
   std::string scriptFile;
   std::string traceFile;
+  std::string videoFile;     // empty: no video export
+  bool playThrough = false;  // every song once after the intro, then quit
 
   bool Recording() const { return !recordFolder.empty(); }
+  bool Exporting() const { return !videoFile.empty(); }
+  // On the virtual clock with the offline output, headless and never waiting on a person.
+  bool Offline() const { return Recording() || Exporting(); }
   bool SkipSetup() const { return noSetup || mode.has_value(); }
 };
 

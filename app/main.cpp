@@ -6,11 +6,16 @@
 #include <sstream>
 #include <system_error>
 
+#include <unistd.h>
+
 #include "app/automation.h"
 #include "app/command_line.h"
 #include "app/input_script.h"
 #include "app/orvell_app.h"
 #include "app/scene_manager.h"
+#include "automation/play_through.h"
+#include "automation/progress.h"
+#include "automation/video_export.h"
 #include "content/analyzer.h"
 #include "graphics/device_frame_graphics.h"
 #include "graphics/render_trace.h"
@@ -91,6 +96,13 @@ int main(int argc, char** argv) {
   os::SetBatchMode(options.batch);
   os::SetDataFolder(options.dataFolder.empty() ? DefaultDataFolder() : options.dataFolder);
   if (options.seed) os::OverrideCalendarTime(*options.seed);
+  std::unique_ptr<VideoExport> video;
+  if (options.Exporting()) {
+    DisplayMode mode = options.mode.value_or(DisplayMode{});
+    video = VideoExport::Open(options.videoFile, mode.width, mode.height, &message);
+    if (!video) return Fail(message);
+    bass::UseOfflineOutput(video->SoundSink());
+  }
   if (options.Recording()) {
     std::error_code error;
     fs::create_directories(options.recordFolder, error);
@@ -100,17 +112,20 @@ int main(int argc, char** argv) {
     if (!bass::UseOfflineOutput(options.recordFolder + "/audio.wav")) {
       return Fail("cannot write " + options.recordFolder + "/audio.wav");
     }
+  }
+  if (options.Offline()) {
     // Each pass of 20 ms renders exactly its 882 frames of sound.
     os::UseVirtualClock(0, 20);
     os::SetVirtualFrameStep([] { bass::RenderOfflineFrames(882); });
   }
 
-  auto platform = os::Platform::Open(options.Recording(), &message);
+  auto platform = os::Platform::Open(options.Offline(), &message);
   if (!platform) return Fail(message);
 
   SceneManager* manager = SceneManager::Instance();
   DeviceFrameGraphics graphics;
   if (options.Recording()) graphics.RecordFrames(options.recordFolder, options.recordEvery);
+  if (video) graphics.SendFramesTo(video.get());
   manager->graphics = &graphics;
   manager->sceneChain = BuildSceneChain;
 
@@ -126,6 +141,31 @@ int main(int argc, char** argv) {
   if (options.durationSeconds) automation.SetPassLimit(PassesForDuration(*options.durationSeconds));
   manager->observer = &automation;
 
+  PlayThrough playThrough(manager);
+  if (options.playThrough) {
+    automation.AddPassStep([&](std::uint64_t pass) { playThrough.AfterPass(double(pass) * 0.02); });
+  }
+  Progress progress(stderr, isatty(STDERR_FILENO) == 1, [&](double showSeconds) {
+    std::optional<double> total = options.durationSeconds;
+    if (options.playThrough) {
+      std::optional<double> expected = playThrough.ExpectedSeconds(showSeconds);
+      total = !expected ? total : total ? std::min(*total, *expected) : expected;
+    }
+    return total;
+  });
+  if (options.Offline()) {
+    automation.AddPassStep([&](std::uint64_t pass) {
+      progress.Pass(pass + 1);
+      if (video && !video->Healthy()) PostQuitMessage(1);
+    });
+  }
+
   ui::GtkDialogHost dialogs;
-  return COrvellApp(options, dialogs).InitInstance();
+  int status = COrvellApp(options, dialogs).InitInstance();
+  if (video && !video->Finish(&message)) return Fail(message);
+  if (options.Offline() && status == 0) {
+    progress.Close(options.Exporting() ? options.videoFile : options.recordFolder,
+                   automation.Pass());
+  }
+  return status;
 }

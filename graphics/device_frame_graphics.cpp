@@ -45,6 +45,7 @@ bool DeviceFrameGraphics::DrawFrame() {
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
   GuiRenderer::Instance()->Render();
   device->EndScene();
+  if (sink_) sink_->FrameDrawn(pass, device);
   if (!recordFolder_.empty() && pass % std::uint64_t(recordEvery_) == 0) {
     d3d9::FrameImage frame;
     std::string error;
@@ -60,6 +61,8 @@ bool DeviceFrameGraphics::DrawFrame() {
 }
 
 void DeviceFrameGraphics::Destroy() {
+  GraphicsDevice* graphics = GraphicsDevice::Instance();
+  if (sink_ && graphics && graphics->device) sink_->DeviceClosing(graphics->device);
   GraphicsDevice::Destroy();
   GuiRenderer::Destroy();
 }
