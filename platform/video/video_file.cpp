@@ -53,8 +53,8 @@ using FormatPtr = std::unique_ptr<AVFormatContext, CloseFormat>;
 constexpr std::size_t kPictureBuffers = 4;
 // A quality setting at which the pictures cannot be told from the frames they were made of, at
 // a speed that keeps up with the show.
-constexpr char kX264Preset[] = "veryfast";
-constexpr char kX264Quality[] = "18";
+constexpr char kX264Preset[] = "superfast";
+constexpr char kX264Quality[] = "14";
 constexpr std::int64_t kAacBitRate = 256000;
 
 std::string Describe(int code) {
