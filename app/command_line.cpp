@@ -164,7 +164,8 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, Options* o
                "Never wait on a message box: messages go to stderr instead");
   auto* record = app.add_option("--record", options->recordFolder,
                                 "Run offline on a virtual clock, writing frames and audio to DIR\n"
-                                "(no display needed; implies --batch and --no-setup)")
+                                "(no display needed; implies --batch and --no-setup; on a terminal\n"
+                                "it shows its progress)")
                      ->type_name("DIR");
   app.add_option("--record-every", options->recordEvery,
                  "With --record, write only every Nth frame")
@@ -174,10 +175,10 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, Options* o
   app.add_option("--video", options->videoFile,
                  "Run offline as --record does, writing one video to FILE instead: .mp4\n"
                  "(H.264 and AAC) or .mkv (H.264 and lossless FLAC), 50 frames a second")
-      ->type_name("FILE")
-      ->excludes(record);
+      ->type_name("FILE");
   app.add_flag("--play-through", options->playThrough,
-               "After the intro play every song once, in order, then quit as Escape does");
+               "After the intro play every song once, in order, then quit as Escape\n"
+               "does (the natural length of a video of the whole disk)");
   app.add_option("--duration", options->durationSeconds, "End the run after SECONDS of show time")
       ->type_name("SECONDS")
       ->check(nonNegative);
@@ -213,6 +214,10 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, Options* o
       return CommandLineResult::kInvalid;
     }
     options->mode = parsed;
+  }
+  if (options->Recording() && options->Exporting()) {
+    *output = "--record and --video cannot be used together";
+    return CommandLineResult::kInvalid;
   }
   if (options->Offline()) {
     options->batch = true;
