@@ -53,7 +53,7 @@ using FormatPtr = std::unique_ptr<AVFormatContext, CloseFormat>;
 constexpr std::size_t kPictureBuffers = 4;
 // A quality setting at which the pictures cannot be told from the frames they were made of, at
 // a speed that keeps up with the show.
-constexpr char kX264Preset[] = "superfast";
+constexpr char kX264Preset[] = "ultrafast";
 constexpr char kX264Quality[] = "14";
 constexpr std::int64_t kAacBitRate = 256000;
 
