@@ -162,11 +162,12 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, Options* o
       ->type_name("N");
   app.add_flag("--batch", options->batch,
                "Never wait on a message box: messages go to stderr instead");
-  auto* record = app.add_option("--record", options->recordFolder,
-                                "Run offline on a virtual clock, writing frames and audio to DIR\n"
-                                "(no display needed; implies --batch and --no-setup; on a terminal\n"
-                                "it shows its progress)")
-                     ->type_name("DIR");
+  auto* record =
+      app.add_option("--record", options->recordFolder,
+                     "Run offline on a virtual clock, writing frames and audio to DIR\n"
+                     "(no display needed; implies --batch and --no-setup; on a terminal\n"
+                     "it shows its progress)")
+          ->type_name("DIR");
   app.add_option("--record-every", options->recordEvery,
                  "With --record, write only every Nth frame")
       ->type_name("N")
