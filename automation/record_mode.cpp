@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "automation/automation.h"
 #include "platform/bass/offline_output.h"
 #include "platform/d3d9/frame_capture.h"
 #include "platform/os/platform.h"
@@ -21,19 +20,20 @@ bool StartRecordMode(const std::string& folder, std::string* error) {
     *error = "cannot write " + folder + "/audio.wav";
     return false;
   }
-  // Each pass of 20 ms renders exactly its 882 frames of sound.
-  os::UseVirtualClock(0, 20);
-  os::SetVirtualFrameStep([] { bass::RenderOfflineFrames(882); });
+  StartOfflineClock();
   return true;
 }
 
-FrameRecorder::FrameRecorder(std::string folder, int everyNth, const Automation& automation)
-    : folder_(std::move(folder)),
-      every_(everyNth > 0 ? std::uint64_t(everyNth) : 1),
-      automation_(automation) {}
+void StartOfflineClock() {
+  // Each pass of 20 ms renders exactly its 882 frames of sound.
+  os::UseVirtualClock(0, 20);
+  os::SetVirtualFrameStep([] { bass::RenderOfflineFrames(882); });
+}
 
-void FrameRecorder::Write(IDirect3DDevice9* device) const {
-  std::uint64_t pass = automation_.Pass();
+FrameRecorder::FrameRecorder(std::string folder, int everyNth)
+    : folder_(std::move(folder)), every_(everyNth > 0 ? std::uint64_t(everyNth) : 1) {}
+
+void FrameRecorder::FrameDrawn(std::uint64_t pass, IDirect3DDevice9* device) {
   if (pass % every_ != 0) return;
   d3d9::FrameImage frame;
   std::string error;

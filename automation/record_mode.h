@@ -5,24 +5,22 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/d3d9/d3d9.h"
-
-class Automation;
+#include "graphics/device_frame_graphics.h"
 
 // Creates the folder and the sound file and switches the clock and the sound output over; before
 // the platform opens. False with a message when the folder or the file cannot be written.
 bool StartRecordMode(const std::string& folder, std::string* error);
+// The clock alone, for an offline run whose sound output was chosen otherwise (the video export).
+void StartOfflineClock();
 
-// Writes every everyNth frame as FOLDER/frame-NNNNNN.png, NNNNNN the automation's pass number from
-// 0; called with the drawn frame before it is presented.
-class FrameRecorder {
+// Writes every everyNth frame as FOLDER/frame-NNNNNN.png, NNNNNN the pass number from 0.
+class FrameRecorder : public FrameSink {
  public:
-  // The automation counts the passes; it must outlive the recorder.
-  FrameRecorder(std::string folder, int everyNth, const Automation& automation);
-  void Write(IDirect3DDevice9* device) const;
+  FrameRecorder(std::string folder, int everyNth);
+  void FrameDrawn(std::uint64_t pass, IDirect3DDevice9* device) override;
+  void DeviceClosing(IDirect3DDevice9*) override {}
 
  private:
   std::string folder_;
   std::uint64_t every_;
-  const Automation& automation_;
 };

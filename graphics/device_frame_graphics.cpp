@@ -32,12 +32,13 @@ bool DeviceFrameGraphics::RecoverDevice() {
 }
 
 bool DeviceFrameGraphics::DrawFrame() {
+  const std::uint64_t pass = pass_++;
   IDirect3DDevice9* device = GraphicsDevice::Existing()->device;
   if (!device || FAILED(device->BeginScene())) return true;
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
   GuiRenderer::Instance()->Render();
   device->EndScene();
-  if (frameDrawn_) frameDrawn_(device);
+  if (sink_) sink_->FrameDrawn(pass, device);
   return SUCCEEDED(device->Present(nullptr, nullptr, nullptr, nullptr));
 }
 
@@ -47,6 +48,8 @@ bool DeviceFrameGraphics::Windowed() const {
 }
 
 void DeviceFrameGraphics::Destroy() {
+  GraphicsDevice* graphics = GraphicsDevice::Existing();
+  if (sink_ && graphics && graphics->device) sink_->DeviceClosing(graphics->device);
   GraphicsDevice::Destroy();
   GuiRenderer::Destroy();
 }

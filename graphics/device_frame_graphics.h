@@ -2,17 +2,29 @@
 // shell's FrameGraphics interface.
 #pragma once
 
-#include <functional>
+#include <cstdint>
 
 #include "app/frame_graphics.h"
 #include "platform/d3d9/d3d9.h"
 
+struct IDirect3DDevice9;
+
+// Sees every frame once it is drawn, before it is presented: whoever records the show from above
+// (record mode's pictures, the video export) reads the back buffer there.
+class FrameSink {
+ public:
+  virtual ~FrameSink() = default;
+  // The frame of this pass, from 0, is in the device's back buffer.
+  virtual void FrameDrawn(std::uint64_t pass, IDirect3DDevice9* device) = 0;
+  // The device is about to go: the last moment to read back what is still pending.
+  virtual void DeviceClosing(IDirect3DDevice9* device) = 0;
+};
+
 class DeviceFrameGraphics : public FrameGraphics {
  public:
-  // Called with the device once the frame is drawn, right before it is presented, so that whoever
-  // records the show from above (record mode) can read the back buffer.
-  using FrameDrawn = std::function<void(IDirect3DDevice9* device)>;
-  void OnFrameDrawn(FrameDrawn hook) { frameDrawn_ = std::move(hook); }
+  // Hands every drawn frame to the sink (record mode's pictures, the video export), which outlives
+  // the device.
+  void SendFramesTo(FrameSink* sink) { sink_ = sink; }
 
   HWND CreateDevice(int width, int height, int refreshRate, int fullScreen) override;
   void CreateRenderer() override;
@@ -22,5 +34,6 @@ class DeviceFrameGraphics : public FrameGraphics {
   void Destroy() override;
 
  private:
-  FrameDrawn frameDrawn_;
+  FrameSink* sink_ = nullptr;
+  std::uint64_t pass_ = 0;
 };

@@ -32,6 +32,8 @@ const Example kExamples[] = {
     {"orvell --record out --duration 20", "write 20 s of frames and audio to out/"},
     {"orvell --record out --record-every 50 --seed 1", "one frame a second, the same every run"},
     {"orvell --record out --script in.txt --trace out/trace.jsonl", "scripted keys, traced"},
+    {"orvell --video disk.mp4 --play-through", "a video of the whole disk, every song once"},
+    {"orvell --video clip.mkv --mode 1920x1080 --duration 60", "a minute in HD, lossless sound"},
     {"orvell --no-setup --batch", "messages go to stderr instead of message boxes"},
     {"orvell --new-disk ~/mydisk", "start a disk of your own from a copy of this one"},
     {"orvell --check --data ~/mydisk", "list what is wrong with it, without playing it"},
@@ -164,15 +166,24 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, Options* o
       ->type_name("N");
   app.add_flag("--batch", options->batch,
                "Never wait on a message box: messages go to stderr instead");
-  auto* record = app.add_option("--record", options->recordFolder,
-                                "Run offline on a virtual clock, writing frames and audio to DIR\n"
-                                "(no display needed; implies --batch and --no-setup)")
-                     ->type_name("DIR");
+  auto* record =
+      app.add_option("--record", options->recordFolder,
+                     "Run offline on a virtual clock, writing frames and audio to DIR\n"
+                     "(no display needed; implies --batch and --no-setup; on a terminal\n"
+                     "it shows its progress)")
+          ->type_name("DIR");
   app.add_option("--record-every", options->recordEvery,
                  "With --record, write only every Nth frame")
       ->type_name("N")
       ->check(positive)
       ->needs(record);
+  app.add_option("--video", options->videoFile,
+                 "Run offline as --record does, writing one video to FILE instead: .mp4\n"
+                 "(H.264 and AAC) or .mkv (H.264 and lossless FLAC), 50 frames a second")
+      ->type_name("FILE");
+  app.add_flag("--play-through", options->playThrough,
+               "After the intro play every song once, in order, then quit as Escape\n"
+               "does (the natural length of a video of the whole disk)");
   app.add_option("--duration", options->durationSeconds, "End the run after SECONDS of show time")
       ->type_name("SECONDS")
       ->check(nonNegative);
@@ -224,7 +235,11 @@ CommandLineResult ParseCommandLine(int argc, const char* const* argv, Options* o
     options->mode = parsed;
   }
   if (!options->checkPicturesFolder.empty()) options->check = true;
-  if (options->Recording()) {
+  if (options->Recording() && options->Exporting()) {
+    *output = "--record and --video cannot be used together";
+    return CommandLineResult::kInvalid;
+  }
+  if (options->Offline()) {
     options->batch = true;
     options->noSetup = true;
   }

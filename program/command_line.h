@@ -1,5 +1,5 @@
 // The command line: the setup dialog's choices, the data folder, and the options of automated
-// runs (record mode, input script, trace).
+// runs (record mode, video export, play-through, input script, trace).
 #pragma once
 
 #include <cstdint>
@@ -24,8 +24,13 @@ struct Options {
   std::string newDiskFolder;        // --new-disk: write a disk to start from there and exit
   bool check = false;               // --check: report the disk's problems and exit
   std::string checkPicturesFolder;  // --check-pictures: and draw its rectangles there
+  std::string videoFile;            // empty: no video export
+  bool playThrough = false;         // every song once after the intro, then quit
 
   bool Recording() const { return !recordFolder.empty(); }
+  bool Exporting() const { return !videoFile.empty(); }
+  // On the virtual clock with the offline output, headless and never waiting on a person.
+  bool Offline() const { return Recording() || Exporting(); }
   bool SkipSetup() const { return noSetup || mode.has_value(); }
   StartupChoice Startup() const {
     return {listModes, SkipSetup(), mode.value_or(DisplayMode{}), fullScreen};

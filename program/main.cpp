@@ -1,7 +1,12 @@
 // The entry point and composition root: reads the command line, opens the platform and wires the
 // layers (graphics, scenes, automation) into the scene manager. The only file that sees them all.
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <system_error>
 
 #include "app/orvell_app.h"
@@ -11,10 +16,14 @@
 #include "automation/disk_check.h"
 #include "automation/disk_templates.h"
 #include "automation/input_script.h"
+#include "automation/play_through.h"
 #include "automation/player_trace.h"
+#include "automation/progress.h"
 #include "automation/record_mode.h"
 #include "automation/render_trace.h"
+#include "automation/video_export.h"
 #include "graphics/device_frame_graphics.h"
+#include "platform/bass/offline_output.h"
 #include "platform/os/platform.h"
 #include "platform/ui/gtk_dialog_host.h"
 #include "program/command_line.h"
@@ -77,17 +86,24 @@ int main(int argc, char** argv) {
   if (options.Recording() && !StartRecordMode(options.recordFolder, &message)) {
     return Fail(message);
   }
+  std::unique_ptr<VideoExport> video;
+  if (options.Exporting()) {
+    DisplayMode mode = options.mode.value_or(DisplayMode{});
+    video = VideoExport::Open(options.videoFile, mode.width, mode.height, &message);
+    if (!video) return Fail(message);
+    bass::UseOfflineOutput(video->SoundSink());
+    StartOfflineClock();
+  }
 
-  auto platform = os::Platform::Open(options.Recording(), &message);
+  auto platform = os::Platform::Open(options.Offline(), &message);
   if (!platform) return Fail(message);
 
   SceneManager* manager = SceneManager::Instance();
   Automation automation(manager);
   DeviceFrameGraphics graphics;
-  FrameRecorder recorder(options.recordFolder, options.recordEvery, automation);
-  if (options.Recording()) {
-    graphics.OnFrameDrawn([&recorder](IDirect3DDevice9* device) { recorder.Write(device); });
-  }
+  FrameRecorder recorder(options.recordFolder, options.recordEvery);
+  if (options.Recording()) graphics.SendFramesTo(&recorder);
+  if (video) graphics.SendFramesTo(video.get());
   manager->graphics = &graphics;
 
   PlayerTrace playerTrace(manager);
@@ -108,7 +124,7 @@ int main(int argc, char** argv) {
   if (!script.empty()) automation.SetScript(std::move(script));
   if (options.durationSeconds) {
     // Record mode's passes are 20 ms each; a live run's are as long as they take.
-    if (options.Recording()) {
+    if (options.Offline()) {
       automation.SetPassLimit(PassesForDuration(*options.durationSeconds));
     } else {
       automation.SetShowTimeLimit(float(*options.durationSeconds));
@@ -116,6 +132,31 @@ int main(int argc, char** argv) {
   }
   manager->observer = &automation;
 
+  PlayThrough playThrough(manager);
+  if (options.playThrough) {
+    automation.AddPassStep([&](std::uint64_t pass) { playThrough.AfterPass(double(pass) * 0.02); });
+  }
+  Progress progress(stderr, isatty(STDERR_FILENO) == 1, [&](double showSeconds) {
+    std::optional<double> total = options.durationSeconds;
+    if (options.playThrough) {
+      std::optional<double> expected = playThrough.ExpectedSeconds(showSeconds);
+      total = !expected ? total : total ? std::min(*total, *expected) : expected;
+    }
+    return total;
+  });
+  if (options.Offline()) {
+    automation.AddPassStep([&](std::uint64_t pass) {
+      progress.Pass(pass + 1);
+      if (video && !video->Healthy()) PostQuitMessage(1);
+    });
+  }
+
   ui::GtkDialogHost dialogs;
-  return COrvellApp(options.Startup(), dialogs).InitInstance();
+  int status = COrvellApp(options.Startup(), dialogs).InitInstance();
+  if (video && !video->Finish(&message)) return Fail(message);
+  if (options.Offline() && status == 0) {
+    progress.Close(options.Exporting() ? options.videoFile : options.recordFolder,
+                   automation.Pass());
+  }
+  return status;
 }

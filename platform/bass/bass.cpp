@@ -29,14 +29,14 @@ constexpr std::uint64_t kBytesPerFrame = 2 * sizeof(float);
 // pulling before the mixer and its channels go.
 struct Engine {
   Mixer mixer;
-  std::unique_ptr<WavWriter> offline;
+  OfflineSink offline;
   std::unique_ptr<Output> output;
   MagnitudeFft spectrum;
   std::vector<float> offlineBlock;
 };
 
 std::unique_ptr<Engine> engine;
-std::unique_ptr<WavWriter> offlineChoice;  // waiting for BASS_Init
+OfflineSink offlineChoice;  // waiting for BASS_Init
 std::string lastLoadError;
 DWORD nextHandle = 1;
 
@@ -85,17 +85,23 @@ namespace bass {
 
 bool UseOfflineOutput(const std::string& wavPath) {
   if (engine) return false;
-  auto writer = WavWriter::Create(wavPath);
+  std::shared_ptr<WavWriter> writer = WavWriter::Create(wavPath);
   if (!writer) return false;
-  offlineChoice = std::move(writer);
+  offlineChoice = [writer](const float* stereo, unsigned frames) {
+    writer->Append(stereo, frames);
+  };
   return true;
+}
+
+void UseOfflineOutput(OfflineSink sink) {
+  if (!engine) offlineChoice = std::move(sink);
 }
 
 void RenderOfflineFrames(unsigned frames) {
   if (!engine || !engine->offline) return;
   engine->offlineBlock.resize(2 * size_t(frames));
   engine->mixer.Mix(engine->offlineBlock.data(), frames);
-  engine->offline->Append(engine->offlineBlock.data(), frames);
+  engine->offline(engine->offlineBlock.data(), frames);
 }
 
 const std::string& LastLoadError() {
@@ -117,6 +123,7 @@ BOOL BASS_Init(int device, DWORD, DWORD, HWND, const void*) {
   engine = std::make_unique<Engine>();
   if (offlineChoice) {
     engine->offline = std::move(offlineChoice);
+    offlineChoice = nullptr;
     engine->mixer.SetOutputTiming(0, false);
   } else {
     if (device != 0) engine->output = OpenDeviceOutput(engine->mixer);
@@ -173,6 +180,12 @@ BOOL BASS_ChannelStop(DWORD handle) {
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
   auto channel = FindChannel(handle);
   return channel && channel->SetPosition(pos / kBytesPerFrame) ? TRUE : FALSE;
+}
+
+QWORD BASS_ChannelGetLength(DWORD handle) {
+  auto channel = FindChannel(handle);
+  if (!channel || channel->LengthFrames() == 0) return QWORD(-1);
+  return channel->LengthFrames() * kBytesPerFrame;
 }
 
 DWORD BASS_ChannelIsActive(DWORD handle) {

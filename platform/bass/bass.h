@@ -101,6 +101,9 @@ BOOL BASS_ChannelStop(DWORD handle);
 // Moves to pos, in bytes of the channel's 32-bit float stereo output at 44100 Hz (8 bytes a
 // frame); 0 rewinds. Does not start or stop the channel. FALSE past the known end.
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos);
+// The channel's length in bytes of its output (8 a frame, as for BASS_ChannelSetPosition), or
+// (QWORD)-1 when the handle is not a channel or its source does not say.
+QWORD BASS_ChannelGetLength(DWORD handle);
 // BASS_ACTIVE_PLAYING, BASS_ACTIVE_PAUSED, or BASS_ACTIVE_STOPPED when stopped, ended by itself
 // or not a channel.
 DWORD BASS_ChannelIsActive(DWORD handle);

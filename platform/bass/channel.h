@@ -33,6 +33,8 @@ class Channel {
   void Stop();
   bool SetPosition(std::uint64_t frame);
   ChannelState State() const;
+  // Any thread: the source's length in frames, 0 when unknown.
+  std::uint64_t LengthFrames() const { return lengthFrames_; }
 
   // Main thread: the channel's frames at output timeline frames [end - count, end), mixed to mono;
   // zeros where it did not play or that it no longer remembers.

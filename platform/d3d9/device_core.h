@@ -15,7 +15,8 @@
 
 namespace d3d9 {
 struct FrameImage;
-}
+class FrameReader;
+}  // namespace d3d9
 
 namespace d3d9::detail {
 
@@ -329,5 +330,7 @@ IDirect3D9* NewGlDirect3D();
 IDirect3D9* NewRecordingDirect3D(Recorder& recorder);
 // Reads the OpenGL device's back buffer; D3DERR_NOTAVAILABLE for the recording device.
 HRESULT CaptureGlFrame(IDirect3DDevice9* device, FrameImage* image);
+// Null unless the device is the OpenGL device.
+std::unique_ptr<FrameReader> OpenGlFrameReader(IDirect3DDevice9* device);
 
 }  // namespace d3d9::detail

@@ -16,6 +16,10 @@ HRESULT CaptureFrame(IDirect3DDevice9* device, FrameImage* image) {
   return detail::CaptureGlFrame(device, image);
 }
 
+std::unique_ptr<FrameReader> FrameReader::Open(IDirect3DDevice9* device) {
+  return device ? detail::OpenGlFrameReader(device) : nullptr;
+}
+
 bool WritePng(const FrameImage& image, const std::string& path, std::string* error) {
   if (image.width == 0 || image.height == 0 ||
       image.rgba.size() != std::size_t(image.width) * image.height * 4) {

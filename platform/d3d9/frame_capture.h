@@ -2,6 +2,8 @@
 // and what tests compare against golden images.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,25 @@ struct FrameImage {
 // window's. Alpha is 255 everywhere: the back buffer is X8R8G8B8 and what blending left in alpha
 // is not part of the picture. D3DERR_NOTAVAILABLE on the recording device, which draws nothing.
 HRESULT CaptureFrame(IDirect3DDevice9* device, FrameImage* image);
+
+// Reads frames back without making the frame wait for it: Start begins copying the back buffer
+// (call it before Present) and returns at once; Take later hands over the oldest frame started
+// and not yet taken, by when the copy has usually finished. At most two frames are pending. Main
+// thread; destroy the reader before the device.
+class FrameReader {
+ public:
+  // Null on the recording device, which draws nothing.
+  static std::unique_ptr<FrameReader> Open(IDirect3DDevice9* device);
+  virtual ~FrameReader() = default;
+
+  // Starts reading the frame drawn so far; does nothing while two frames are pending.
+  virtual void Start() = 0;
+  virtual std::size_t Pending() const = 0;
+  // Copies the oldest pending frame into rgba: the back buffer's width × height pixels, 4 bytes
+  // each, rows bottom up, alpha as blending left it. False when none is pending, or when bytes is
+  // not the frame's size (the frame is dropped all the same).
+  virtual bool Take(BYTE* rgba, std::size_t bytes) = 0;
+};
 
 // Writes an RGBA PNG; false with a reason when the file cannot be written.
 bool WritePng(const FrameImage& image, const std::string& path, std::string* error);

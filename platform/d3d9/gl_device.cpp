@@ -226,6 +226,9 @@ class GlDevice final : public DeviceCore {
     if (SDL_GL_GetCurrentContext() != context_.get()) SDL_GL_MakeCurrent(window_, context_.get());
   }
   HRESULT Capture(FrameImage* image);
+  // Starts copying the back buffer, bottom row first, into the pixel pack buffer, which is sized
+  // to hold it; GL finishes the copy while the caller goes on. Returns the bytes it will hold.
+  std::size_t StartReadback(GLuint pixelBuffer);
 
  protected:
   HRESULT ApplyPresentation(D3DPRESENT_PARAMETERS* parameters) override;
@@ -628,6 +631,65 @@ HRESULT GlDevice::Capture(FrameImage* image) {
   return D3D_OK;
 }
 
+std::size_t GlDevice::StartReadback(GLuint pixelBuffer) {
+  MakeCurrent();
+  const std::size_t bytes = std::size_t(width_) * height_ * 4;
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_.get());
+  glBindBuffer(GL_PIXEL_PACK_BUFFER, pixelBuffer);
+  glBufferData(GL_PIXEL_PACK_BUFFER, GLsizeiptr(bytes), nullptr, GL_STREAM_READ);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, GLsizei(width_), GLsizei(height_), GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+  CheckGl("glReadPixels into a pixel buffer");
+  return bytes;
+}
+
+// Two pixel pack buffers used in turn, so that the copy of one frame runs while the frame before
+// is taken out of the other.
+class GlFrameReader final : public FrameReader {
+ public:
+  explicit GlFrameReader(GlDevice& device) : device_(device) {
+    device_.MakeCurrent();
+    for (Slot& slot : slots_) slot.buffer = Generated<DeleteBuffer>(glGenBuffers);
+  }
+  ~GlFrameReader() override { device_.MakeCurrent(); }
+
+  void Start() override {
+    if (pending_ == slots_.size()) return;
+    Slot& slot = slots_[(taken_ + pending_) % slots_.size()];
+    slot.bytes = device_.StartReadback(slot.buffer.get());
+    ++pending_;
+  }
+
+  std::size_t Pending() const override { return pending_; }
+
+  bool Take(BYTE* rgba, std::size_t bytes) override {
+    if (pending_ == 0) return false;
+    Slot& slot = slots_[taken_ % slots_.size()];
+    device_.MakeCurrent();
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, slot.buffer.get());
+    const void* pixels =
+        glMapBufferRange(GL_PIXEL_PACK_BUFFER, 0, GLsizeiptr(slot.bytes), GL_MAP_READ_BIT);
+    if (pixels) std::copy_n(static_cast<const BYTE*>(pixels), std::min(bytes, slot.bytes), rgba);
+    glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    CheckGl("mapping a pixel buffer");
+    ++taken_;
+    --pending_;
+    return pixels != nullptr && bytes == slot.bytes;
+  }
+
+ private:
+  struct Slot {
+    GlName<DeleteBuffer> buffer;
+    std::size_t bytes = 0;
+  };
+  GlDevice& device_;
+  std::array<Slot, 2> slots_;
+  std::size_t taken_ = 0;
+  std::size_t pending_ = 0;
+};
+
 class GlDirect3D final : public Direct3DCore {
  public:
   GlDirect3D() : Direct3DCore(nullptr) {}
@@ -672,6 +734,12 @@ IDirect3D9* NewGlDirect3D() {
 HRESULT CaptureGlFrame(IDirect3DDevice9* device, FrameImage* image) {
   auto* gl = dynamic_cast<GlDevice*>(static_cast<DeviceCore*>(device));
   return gl ? gl->Capture(image) : D3DERR_NOTAVAILABLE;
+}
+
+std::unique_ptr<FrameReader> OpenGlFrameReader(IDirect3DDevice9* device) {
+  auto* gl = dynamic_cast<GlDevice*>(static_cast<DeviceCore*>(device));
+  if (!gl) return nullptr;
+  return std::make_unique<GlFrameReader>(*gl);
 }
 
 }  // namespace d3d9::detail

@@ -15,6 +15,7 @@
 #include "platform/d3d9/frame_capture.h"
 #include "platform/d3dx/d3dx9.h"
 #include "platform/os/platform.h"
+#include "tests/support/frame_callback.h"
 
 namespace {
 
@@ -46,11 +47,12 @@ TEST(GlFrame, AtlasTextAndTranslucentMeshLandWhereTheyShould) {
   ASSERT_NE(graphics.CreateDevice(400, 300, 60, 0), nullptr) << "no OpenGL device";
   graphics.CreateRenderer();
   // Captured and written between drawing and presenting, as record mode does.
-  graphics.OnFrameDrawn([&](IDirect3DDevice9* drawn) {
+  FrameCallback capture([&](IDirect3DDevice9* drawn) {
     d3d9::FrameImage image;
     ASSERT_EQ(d3d9::CaptureFrame(drawn, &image), D3D_OK);
     ASSERT_TRUE(d3d9::WritePng(image, folder + "/frame-000000.png", &error)) << error;
   });
+  graphics.SendFramesTo(&capture);
   IDirect3DDevice9* device = GraphicsDevice::Existing()->device;
   GuiRenderer* renderer = GuiRenderer::Instance();
   ASSERT_NE(renderer->Effect(), nullptr);

@@ -38,6 +38,13 @@ TEST(CommandLineParse, RecordImpliesBatchAndNoSetup) {
   EXPECT_TRUE(options.SkipSetup());
   EXPECT_EQ(options.recordEvery, 5);
   EXPECT_EQ(*options.durationSeconds, 3.0);
+
+  Options video;
+  ASSERT_EQ(Parse({"--video", "disk.mp4", "--play-through"}, &video, &output),
+            CommandLineResult::kRun)
+      << output;
+  EXPECT_TRUE(video.Offline() && video.Exporting() && !video.Recording());
+  EXPECT_TRUE(video.playThrough && video.batch && video.SkipSetup());
 }
 
 TEST(CommandLineParse, ModeSkipsTheDialog) {
@@ -71,6 +78,7 @@ TEST(CommandLineParse, RefusesWhatItCannotUse) {
                                                      {"--script", "no-such-script.txt"},
                                                      {"--record-every", "0", "--record", "out"},
                                                      {"--record-every", "2"},  // without --record
+                                                     {"--video", "a.mp4", "--record", "out"},
                                                      {"--duration", "-1"},
                                                      {"--seed", "minus"},
                                                      {"stray"}};

@@ -10,6 +10,7 @@
 #include "platform/os/win32.h"
 #include "scenes/intro/intro_rules.h"
 #include "tests/scenes/intro_fixture.h"
+#include "tests/support/frame_callback.h"
 
 namespace intro_test {
 namespace {
@@ -120,10 +121,11 @@ TEST(PresentsSceneGl, ANegativeAlphaDrawsNothing) {
   ASSERT_NE(graphics.CreateDevice(160, 120, 60, 0), nullptr) << "no OpenGL device";
   graphics.CreateRenderer();
   std::vector<d3d9::FrameImage> frames;
-  graphics.OnFrameDrawn([&frames](IDirect3DDevice9* device) {
+  FrameCallback capture([&frames](IDirect3DDevice9* device) {
     frames.emplace_back();
     EXPECT_EQ(d3d9::CaptureFrame(device, &frames.back()), D3D_OK);
   });
+  graphics.SendFramesTo(&capture);
   ASSERT_EQ(D3DXCreateTextureFromFileW(GraphicsDevice::Existing()->device, "data/tit.png",
                                        &PlayerState::Instance()->titleAtlas),
             D3D_OK);

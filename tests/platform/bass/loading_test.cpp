@@ -35,6 +35,9 @@ TEST_F(Loading, EachLoadGetsItsOwnHandle) {
   EXPECT_NE(a, b);
   EXPECT_NE(b, c);
   EXPECT_NE(a, c);
+  // Lengths in bytes of the float stereo output: 8 rows at 3 ticks of 20 ms, and 100 frames.
+  EXPECT_EQ(BASS_ChannelGetLength(a), QWORD(std::lround(0.48 * 44100)) * 8);
+  EXPECT_EQ(BASS_ChannelGetLength(c), 800u);
 }
 
 TEST_F(Loading, DataPathsResolveToTheDisksFolder) {
@@ -185,6 +188,7 @@ void ExpectIgnored(DWORD handle) {
   EXPECT_FALSE(BASS_ChannelStop(handle));
   EXPECT_FALSE(BASS_ChannelSetPosition(handle, 0));
   EXPECT_EQ(BASS_ChannelIsActive(handle), BASS_ACTIVE_STOPPED);
+  EXPECT_EQ(BASS_ChannelGetLength(handle), QWORD(-1));
   std::vector<float> buffer(256, 7.0f);
   EXPECT_EQ(BASS_ChannelGetData(handle, buffer.data(), BASS_DATA_FFT512), DWORD(-1));
   EXPECT_EQ(buffer, std::vector<float>(256, 7.0f)) << "the buffer is left alone";
