@@ -24,7 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kRate = 44100;
-constexpr int kWidth = 320, kHeight = 240;
+constexpr int kWidth = 640, kHeight = 480;
 constexpr int kPasses = 200;            // four seconds
 constexpr double kClickSeconds = 1.49;  // the player's analyzer samples at 1.5 s
 constexpr double kClickSongSeconds = 4.0;
@@ -126,7 +126,8 @@ const Stage& Shared() {
 
 // Four seconds of the player as a record run or a video run.
 ProgramRun RunClicks(const std::vector<std::string>& output) {
-  std::vector<std::string> arguments = {"--data",     Shared().disk, "--mode",   "320x240",
+  const std::string mode = std::to_string(kWidth) + "x" + std::to_string(kHeight);
+  std::vector<std::string> arguments = {"--data",     Shared().disk, "--mode",   mode,
                                         "--duration", "4",           "--script", Shared().skip};
   arguments.insert(arguments.end(), output.begin(), output.end());
   return RunOrvell(arguments, "env -u DISPLAY -u WAYLAND_DISPLAY");
