@@ -1,6 +1,8 @@
 // Device creation, recovery, the drawing step and teardown for the frame loop.
 #include "graphics/device_frame_graphics.h"
 
+#include <chrono>
+
 #include "app/show_message.h"
 #include "graphics/graphics_device.h"
 #include "graphics/gui_renderer.h"
@@ -33,13 +35,18 @@ bool DeviceFrameGraphics::RecoverDevice() {
 
 bool DeviceFrameGraphics::DrawFrame() {
   const std::uint64_t pass = pass_++;
+  presentSeconds_.reset();
   IDirect3DDevice9* device = GraphicsDevice::Existing()->device;
   if (!device || FAILED(device->BeginScene())) return true;
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
   GuiRenderer::Instance()->Render();
   device->EndScene();
   if (sink_) sink_->FrameDrawn(pass, device);
-  return SUCCEEDED(device->Present(nullptr, nullptr, nullptr, nullptr));
+  HRESULT presented = device->Present(nullptr, nullptr, nullptr, nullptr);
+  // libstdc++'s steady clock is CLOCK_MONOTONIC.
+  presentSeconds_ =
+      std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+  return SUCCEEDED(presented);
 }
 
 bool DeviceFrameGraphics::Windowed() const {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "app/frame_graphics.h"
 #include "platform/d3d9/d3d9.h"
@@ -33,7 +34,13 @@ class DeviceFrameGraphics : public FrameGraphics {
   bool Windowed() const override;
   void Destroy() override;
 
+  // When this pass's frame was presented, in seconds of the system's monotonic clock
+  // (CLOCK_MONOTONIC, the clock a sync measurement timestamps what it hears in); nothing when the
+  // pass presented none.
+  std::optional<double> PresentSeconds() const { return presentSeconds_; }
+
  private:
   FrameSink* sink_ = nullptr;
   std::uint64_t pass_ = 0;
+  std::optional<double> presentSeconds_;
 };

@@ -121,6 +121,17 @@ int main(int argc, char** argv) {
   automation.AddTraceSection(TraceQueuedDrawing);
   automation.AddTraceSection([&playerTrace](JsonLine& line) { playerTrace.Write(line); });
   automation.AddTraceSection(TraceAudioOutput);
+  // Live runs only: an offline run's trace is the same from run to run.
+  if (!options.Offline()) {
+    automation.AddPassEndTraceSection([&graphics](JsonLine& line) {
+      std::optional<double> present = graphics.PresentSeconds();
+      if (present) {
+        line.Key("present").Number(*present);
+      } else {
+        line.Key("present").Null();
+      }
+    });
+  }
   if (!script.empty()) automation.SetScript(std::move(script));
   if (options.durationSeconds) {
     // Record mode's passes are 20 ms each; a live run's are as long as they take.

@@ -13,6 +13,7 @@
 #include "platform/bass/offline_output.h"
 #include "platform/bass/output.h"
 #include "platform/bass/output_timing.h"
+#include "platform/bass/sound_server.h"
 #include "platform/bass/source.h"
 #include "platform/bass/wav_writer.h"
 #include "platform/os/platform.h"
@@ -74,8 +75,9 @@ DWORD Adopt(OpenedSource opened) {
   lastLoadError = std::move(opened.error);
   if (!opened.source) return 0;
   DWORD handle = NewHandle();
-  engine->mixer.Add(handle,
-                    std::make_shared<Channel>(std::move(opened.source), opened.lengthFrames));
+  // Offline, decoding happens as each pass is rendered, so that every run renders the same.
+  engine->mixer.Add(handle, std::make_shared<Channel>(std::move(opened.source), opened.lengthFrames,
+                                                      !engine->offline));
   return handle;
 }
 
@@ -126,8 +128,10 @@ BOOL BASS_Init(int device, DWORD, DWORD, HWND, const void*) {
     offlineChoice = nullptr;
     engine->mixer.SetOutputTiming(0, false);
   } else {
-    if (device != 0) engine->output = OpenDeviceOutput(engine->mixer);
-    if (!engine->output) engine->output = OpenNullOutput(engine->mixer);
+    engine->mixer.StartDecoder();
+    engine->output = device != 0
+                         ? OpenRealTimeOutput(engine->mixer, PulseSoundServer(), OpenDeviceOutput)
+                         : OpenNullOutput(engine->mixer);
   }
   return TRUE;
 }
@@ -162,6 +166,7 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
   auto channel = FindChannel(handle);
   if (!channel) return FALSE;
   channel->Play(restart != FALSE);
+  engine->mixer.WakeDecoder();
   return TRUE;
 }
 
@@ -179,7 +184,9 @@ BOOL BASS_ChannelStop(DWORD handle) {
 
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
   auto channel = FindChannel(handle);
-  return channel && channel->SetPosition(pos / kBytesPerFrame) ? TRUE : FALSE;
+  if (!channel || !channel->SetPosition(pos / kBytesPerFrame)) return FALSE;
+  engine->mixer.WakeDecoder();
+  return TRUE;
 }
 
 QWORD BASS_ChannelGetLength(DWORD handle) {
