@@ -96,20 +96,23 @@ void Channel::History(std::uint64_t end, float* mono, size_t count) const {
   }
 }
 
+void Channel::ApplyNewestSeek() {
+  std::uint64_t generation, frame;
+  {
+    std::lock_guard hold(seekLock_);
+    generation = seekGeneration_;
+    frame = seekFrame_;
+  }
+  if (generation == decodedGeneration_) return;
+  source_->Seek(frame);
+  decodedGeneration_ = generation;
+  sourceEnded_ = false;
+}
+
 void Channel::DecodeAhead() {
   if (!chunks_) return;
   for (;;) {
-    std::uint64_t generation, frame;
-    {
-      std::lock_guard hold(seekLock_);
-      generation = seekGeneration_;
-      frame = seekFrame_;
-    }
-    if (generation != decodedGeneration_) {
-      source_->Seek(frame);
-      decodedGeneration_ = generation;
-      sourceEnded_ = false;
-    }
+    ApplyNewestSeek();
     while (!sourceEnded_) {
       std::uint64_t filled = chunksFilled_.load(std::memory_order_relaxed);
       if (filled - chunksEmptied_.load(std::memory_order_acquire) >= kChunks) break;
@@ -167,16 +170,7 @@ bool Channel::MixInto(float* mix, size_t frames, std::uint64_t at) {
   if (chunks_) {
     rendered = TakeDecoded(frames, &ended, &starved);
   } else {
-    std::uint64_t generation, frame;
-    {
-      std::lock_guard hold(seekLock_);
-      generation = seekGeneration_;
-      frame = seekFrame_;
-    }
-    if (generation != decodedGeneration_) {
-      source_->Seek(frame);
-      decodedGeneration_ = generation;
-    }
+    ApplyNewestSeek();
     rendered = source_->Render(block_.data(), frames);
     ended = rendered < frames;
   }

@@ -20,14 +20,7 @@ namespace fs = std::filesystem;
 // A disk of three tiny songs of about 40 seconds, so that none ends during the script: a module,
 // an XM and a low-rate WAV stream.
 std::string MakeDisk() {
-  fs::path disk = FreshFolder("disk");
-  fs::create_directories(disk / "music");
-  for (const auto& entry : fs::directory_iterator(fs::path(ORVELL_SOURCE_DIR) / "data")) {
-    std::string name = entry.path().filename().string();
-    if (entry.path().extension() == ".png" || name == "gui.fx") {
-      fs::copy_file(entry.path(), disk / name);
-    }
-  }
+  const fs::path disk = FreshDiskWithDemoPictures("disk");
   bass_test::WriteFile((disk / "music/one.mod").string(), bass_test::MakeMod(64, 31));
   bass_test::WriteFile((disk / "music/two.xm").string(), bass_test::MakeXm(64, 31));
   std::vector<std::int16_t> samples;

@@ -44,14 +44,7 @@ std::vector<std::int16_t> ClickTrack(double seconds, double clickAt) {
 // The demo disk's pictures with three songs: the click track, one that fails to load and a
 // short silent one.
 std::string MakeClickDisk() {
-  fs::path disk = FreshFolder("disk");
-  fs::create_directories(disk / "music");
-  for (const auto& entry : fs::directory_iterator(fs::path(ORVELL_SOURCE_DIR) / "data")) {
-    std::string name = entry.path().filename().string();
-    if (entry.path().extension() == ".png" || name == "gui.fx") {
-      fs::copy_file(entry.path(), disk / name);
-    }
-  }
+  const fs::path disk = FreshDiskWithDemoPictures("disk");
   bass_test::WriteFile(
       (disk / "music/click.wav").string(),
       bass_test::MakeWav16(kRate, 2, ClickTrack(kClickSongSeconds, kClickSeconds)));

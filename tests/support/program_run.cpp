@@ -67,6 +67,18 @@ std::string FreshFolder(const std::string& name) {
   return folder.string();
 }
 
+std::string FreshDiskWithDemoPictures(const std::string& name) {
+  const std::filesystem::path disk = FreshFolder(name);
+  std::filesystem::create_directories(disk / "music");
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::filesystem::path(ORVELL_SOURCE_DIR) / "data")) {
+    if (entry.path().extension() == ".png" || entry.path().filename() == "gui.fx") {
+      std::filesystem::copy_file(entry.path(), disk / entry.path().filename());
+    }
+  }
+  return disk.string();
+}
+
 std::vector<std::string> ReadLines(const std::string& path) {
   std::ifstream file(path);
   std::vector<std::string> lines;

@@ -18,6 +18,9 @@ ProgramRun RunOrvell(const std::vector<std::string>& arguments, const std::strin
 
 // A fresh, empty folder under the test's temporary directory.
 std::string FreshFolder(const std::string& name);
+// A fresh disk folder of that name with the demo disk's pictures and effect and an empty music
+// folder: the test writes its own songs and disk.cfg.
+std::string FreshDiskWithDemoPictures(const std::string& name);
 
 std::vector<std::string> ReadLines(const std::string& path);
 
