@@ -12,6 +12,7 @@
 #include "app/orvell_app.h"
 #include "app/scene_manager.h"
 #include "content/analyzer.h"
+#include "content/global_initialization_scene.h"
 #include "graphics/device_frame_graphics.h"
 #include "graphics/render_trace.h"
 #include "platform/bass/offline_output.h"
@@ -107,6 +108,7 @@ int main(int argc, char** argv) {
 
   auto platform = os::Platform::Open(options.Recording(), &message);
   if (!platform) return Fail(message);
+  GlobalInitializationScene::PrefetchPictures();
 
   SceneManager* manager = SceneManager::Instance();
   DeviceFrameGraphics graphics;

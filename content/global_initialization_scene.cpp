@@ -18,6 +18,11 @@ void Show(const char* text) {
   MessageBoxW(nullptr, text, "Orvell", MB_OK);
 }
 
+// The shared pictures, in the order they are loaded.
+constexpr const char* kTitleAtlasFile = "data/tit.png";
+constexpr const char* kCloudRingFile = "data/cloudring.png";
+constexpr const char* kCreditsFile = "data/credits.png";
+
 void LoadTexture(IDirect3DDevice9* device, const char* path, IDirect3DTexture9** texture) {
   // A picture that does not load stays null and is drawn untextured.
   if (!device || FAILED(D3DXCreateTextureFromFileW(device, path, texture))) *texture = nullptr;
@@ -44,9 +49,9 @@ GlobalInitializationScene::GlobalInitializationScene() {
   GraphicsDevice* graphics = GraphicsDevice::Instance();
   IDirect3DDevice9* device = graphics ? graphics->device : nullptr;
   SharedTextures& textures = SharedTextures::Get();
-  LoadTexture(device, "data/tit.png", &textures.titleAtlas);
-  LoadTexture(device, "data/cloudring.png", &textures.cloudRing);
-  LoadTexture(device, "data/credits.png", &textures.credits);
+  LoadTexture(device, kTitleAtlasFile, &textures.titleAtlas);
+  LoadTexture(device, kCloudRingFile, &textures.cloudRing);
+  LoadTexture(device, kCreditsFile, &textures.credits);
 
   DiskConfig config;
   config.Open(os::ResolveDataPath("data/disk.cfg"));
@@ -95,6 +100,10 @@ GlobalInitializationScene::GlobalInitializationScene() {
   player->infoScrollSpeed = -0.035f;
   player->volumeStep = volume <= 100 ? int(volume / 10) : 10;
   player->playing = player->songCount > 0;
+}
+
+void GlobalInitializationScene::PrefetchPictures() {
+  d3dx::PrefetchImageFiles({kTitleAtlasFile, kCloudRingFile, kCreditsFile});
 }
 
 GlobalInitializationScene::~GlobalInitializationScene() {
