@@ -18,6 +18,10 @@ void Automation::AddTraceSection(TraceSection section) {
   sections_.push_back(std::move(section));
 }
 
+void Automation::AddPassEndTraceSection(TraceSection section) {
+  passEndSections_.push_back(std::move(section));
+}
+
 void Automation::SetScript(std::vector<ScriptEvent> events) {
   script_ = std::make_unique<ScriptPlayer>(std::move(events));
 }
@@ -52,6 +56,10 @@ void Automation::AfterUpdate() {
   }
   line.EndArray();
   for (const auto& section : sections_) section(line);
+  if (!passEndSections_.empty()) {
+    unfinishedLine_ = std::move(line);
+    return;
+  }
   line.EndObject();
   trace_ << line.Text() << '\n';
 }
@@ -61,6 +69,12 @@ void Automation::BeforePump() {
 }
 
 bool Automation::AfterPass() {
+  if (unfinishedLine_) {
+    for (const auto& section : passEndSections_) section(*unfinishedLine_);
+    unfinishedLine_->EndObject();
+    trace_ << unfinishedLine_->Text() << '\n';
+    unfinishedLine_.reset();
+  }
   for (const auto& step : passSteps_) step(pass_);
   ++pass_;
   if (trace_.is_open()) trace_.flush();

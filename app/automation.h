@@ -26,6 +26,9 @@ class Automation : public FrameObserver {
   // Writes the trace to the file; false with a message when it cannot be opened.
   bool OpenTrace(const std::string& path, std::string* error);
   void AddTraceSection(TraceSection section);
+  // For members known only once the pass has drawn and presented its frame: the pass's line is
+  // then written at the end of the pass, these sections last.
+  void AddPassEndTraceSection(TraceSection section);
   void SetScript(std::vector<ScriptEvent> events);
   // Ends the run after this many passes.
   void SetPassLimit(std::uint64_t passes);
@@ -41,6 +44,8 @@ class Automation : public FrameObserver {
   SceneManager* manager_;
   std::ofstream trace_;
   std::vector<TraceSection> sections_;
+  std::vector<TraceSection> passEndSections_;
+  std::optional<JsonLine> unfinishedLine_;  // this pass's, waiting for its pass-end sections
   std::unique_ptr<ScriptPlayer> script_;
   std::vector<PassStep> passSteps_;
   std::uint64_t pass_ = 0;

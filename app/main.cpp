@@ -123,6 +123,17 @@ int main(int argc, char** argv) {
   automation.AddTraceSection(TraceQueuedDrawing);
   automation.AddTraceSection(TraceAnalyzersAndPlayer);
   automation.AddTraceSection(TraceAudioOutput);
+  // Live runs only: a recorded run's trace is the same from run to run.
+  if (!options.Recording()) {
+    automation.AddPassEndTraceSection([&graphics](JsonLine& line) {
+      std::optional<double> present = graphics.PresentSeconds();
+      if (present) {
+        line.Key("present").Number(*present);
+      } else {
+        line.Key("present").Null();
+      }
+    });
+  }
   SpectrumAnalyzer::RecordRuns(!options.traceFile.empty());
   if (!script.empty()) automation.SetScript(std::move(script));
   if (options.durationSeconds) automation.SetPassLimit(PassesForDuration(*options.durationSeconds));

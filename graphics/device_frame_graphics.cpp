@@ -1,6 +1,7 @@
 // Device creation, recovery, the drawing step and teardown for the frame loop.
 #include "graphics/device_frame_graphics.h"
 
+#include <chrono>
 #include <cstdio>
 
 #include "graphics/graphics_device.h"
@@ -40,6 +41,7 @@ bool DeviceFrameGraphics::RecoverDevice() {
 
 bool DeviceFrameGraphics::DrawFrame() {
   std::uint64_t pass = pass_++;
+  presentSeconds_.reset();
   IDirect3DDevice9* device = GraphicsDevice::Instance()->device;
   if (!device || FAILED(device->BeginScene())) return true;
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
@@ -56,7 +58,11 @@ bool DeviceFrameGraphics::DrawFrame() {
                    static_cast<unsigned long long>(pass), error.c_str());
     }
   }
-  return SUCCEEDED(device->Present(nullptr, nullptr, nullptr, nullptr));
+  HRESULT presented = device->Present(nullptr, nullptr, nullptr, nullptr);
+  // libstdc++'s steady clock is CLOCK_MONOTONIC.
+  presentSeconds_ =
+      std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+  return SUCCEEDED(presented);
 }
 
 void DeviceFrameGraphics::Destroy() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/frame_graphics.h"
@@ -18,8 +19,14 @@ class DeviceFrameGraphics : public FrameGraphics {
   bool DrawFrame() override;
   void Destroy() override;
 
+  // When this pass's frame was presented, in seconds of the system's monotonic clock
+  // (CLOCK_MONOTONIC, the clock a sync measurement timestamps what it hears in); nothing when the
+  // pass presented none.
+  std::optional<double> PresentSeconds() const { return presentSeconds_; }
+
  private:
   std::string recordFolder_;
   int recordEvery_ = 1;
   std::uint64_t pass_ = 0;
+  std::optional<double> presentSeconds_;
 };

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libsdl2-dev libsdl2-image-dev libepoxy-dev libx11-dev
-  libopenmpt-dev libsndfile1-dev libkissfft-dev
+  libopenmpt-dev libsndfile1-dev libkissfft-dev libpulse-dev
   libgtk-3-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libgl1-mesa-dri libegl-mesa0 libegl1 libgles2 mesa-utils

@@ -13,6 +13,7 @@
 #include "platform/bass/offline_output.h"
 #include "platform/bass/output.h"
 #include "platform/bass/output_timing.h"
+#include "platform/bass/sound_server.h"
 #include "platform/bass/source.h"
 #include "platform/bass/wav_writer.h"
 #include "platform/os/platform.h"
@@ -113,8 +114,9 @@ BOOL BASS_Init(int device, DWORD, DWORD, HWND, const void*) {
     engine->offline = std::move(offlineChoice);
     engine->mixer.SetOutputTiming(0, false);
   } else {
-    if (device != 0) engine->output = OpenDeviceOutput(engine->mixer);
-    if (!engine->output) engine->output = OpenNullOutput(engine->mixer);
+    engine->output = device != 0
+                         ? OpenRealTimeOutput(engine->mixer, PulseSoundServer(), OpenDeviceOutput)
+                         : OpenNullOutput(engine->mixer);
   }
   return TRUE;
 }

@@ -1,7 +1,8 @@
 // The subset of the BASS 2.3 audio library the program calls, with BASS's names and numeric
 // values: output start-up, tracker modules (libopenmpt) and file streams (libsndfile), playback
-// control, the output volume and the 512-point FFT. Output goes to SDL's default audio device, or
-// to a null output that plays in real time when there is none, or to a WAV file (offline_output.h).
+// control, the output volume and the 512-point FFT. Output goes to the desktop's sound server, or
+// SDL's default audio device when no server answers, or a null output that plays in real time when
+// there is neither, or a WAV file (offline_output.h).
 #pragma once
 
 #include <cstdint>
@@ -14,9 +15,10 @@
 // The output always runs at 44100 frames per second, 32-bit float, stereo.
 //
 // Threads: every call below is made from the main thread, and only from there. Decoding and
-// mixing happen on the audio thread (SDL's callback, or the null output's own thread); in offline
-// mode they happen inside bass::RenderOfflineFrames, on the caller's thread. No call waits for
-// decoding; the locks shared with the audio thread are held only for short state changes.
+// mixing happen on the audio thread (SDL's callback, or the thread of the server's stream or of
+// the null output); in offline mode they happen inside bass::RenderOfflineFrames, on the caller's
+// thread. No call waits for decoding; the locks shared with the audio thread are held only for
+// short state changes.
 //
 // Handles: every load returns a new non-zero handle, never reused while the process runs. Handle
 // 0, a freed handle or one that was never returned makes every call do nothing and report failure
@@ -64,10 +66,11 @@ constexpr float kFftMagnitudeScale = 2.0f / 512.0f;
 DWORD BASS_GetVersion();
 
 // Starts the output. device: -1 the default device, 0 no device (the null output), anything else
-// is taken as the default. freq, flags, win and guid are accepted and ignored (the output rate is
-// always 44100). When SDL opens no device the null output takes over, which consumes frames in
-// real time, so positions and song ends advance as they would with sound. Never blocks for long
-// and never ends the program. FALSE only when the output is already started. Resets the output
+// is taken as the default: the sound server, else SDL's device. freq, flags, win and guid are
+// accepted and ignored (the output rate is always 44100). When neither opens the null output takes
+// over, which consumes frames in real time, so positions and song ends advance as they would with
+// sound; it stands in too while a server is lost. Never blocks for long and never ends the
+// program. FALSE only when the output is already started. Resets the output
 // volume to 100.
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, HWND win, const void* guid);
 

@@ -28,6 +28,9 @@ class BlockPacer {
   // The block now due was mixed from started to finished: counts it, and as an underrun when it
   // was late. Returns when the next block is due, the moment to start mixing it.
   Clock::time_point BlockMixed(Clock::time_point started, Clock::time_point finished);
+  // Starts the schedule again with the block due at start, keeping the statistics: for an output
+  // that comes back to the clock after a time away from it.
+  void Restart(Clock::time_point start) { due_ = start; }
 
   std::uint64_t Blocks() const { return blocks_.load(std::memory_order_relaxed); }
   std::uint64_t Underruns() const { return underruns_.load(std::memory_order_relaxed); }

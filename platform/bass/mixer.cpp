@@ -54,15 +54,27 @@ void Mixer::SetOutputTiming(std::uint64_t latencyFrames, bool realTime) {
   std::lock_guard hold(timingLock_);
   latencyFrames_ = latencyFrames;
   realTime_ = realTime;
+  reported_ = false;
 }
 
-std::uint64_t Mixer::HeardFrame() const {
+void Mixer::ReportLatency(std::uint64_t latencyFrames, Clock::time_point at) {
   std::lock_guard hold(timingLock_);
+  reported_ = true;
+  reportedHeard_ = mixedFrames_ > latencyFrames ? mixedFrames_ - latencyFrames : 0;
+  reportedAt_ = at;
+}
+
+std::uint64_t Mixer::HeardFrame(Clock::time_point now) const {
+  // Frames the clock has played from a moment on, none for a moment still to come.
+  auto playedSince = [now](Clock::time_point from) {
+    double seconds = std::chrono::duration<double>(now - from).count();
+    return seconds > 0 ? std::uint64_t(seconds * kOutputRate) : 0;
+  };
+  std::lock_guard hold(timingLock_);
+  if (reported_) return std::min(reportedHeard_ + playedSince(reportedAt_), mixedFrames_);
   if (!realTime_) return mixedFrames_;
   // The output plays on from the moment of the last block, at most until it needs the next.
-  auto elapsed = std::chrono::steady_clock::now() - lastMixTime_;
-  auto played = std::uint64_t(std::chrono::duration<double>(elapsed).count() * kOutputRate);
-  std::uint64_t heard = mixedFrames_ + std::min(played, lastBlockFrames_);
+  std::uint64_t heard = mixedFrames_ + std::min(playedSince(lastMixTime_), lastBlockFrames_);
   return heard > latencyFrames_ ? heard - latencyFrames_ : 0;
 }
 
@@ -103,7 +115,7 @@ void Mixer::Mix(float* out, size_t frames) {
   std::lock_guard hold(timingLock_);
   mixedFrames_ += frames;
   lastBlockFrames_ = frames;
-  lastMixTime_ = std::chrono::steady_clock::now();
+  lastMixTime_ = Clock::now();
 }
 
 }  // namespace bass

@@ -17,6 +17,8 @@ namespace bass {
 
 class Mixer {
  public:
+  using Clock = std::chrono::steady_clock;
+
   Mixer();
   Mixer(const Mixer&) = delete;
   Mixer& operator=(const Mixer&) = delete;
@@ -28,13 +30,18 @@ class Mixer {
   void SetVolume(unsigned percent);  // 0 to 100
   unsigned Volume() const;
 
-  // How the output hands frames on, set before it starts. latencyFrames: frames between the end
-  // of the last mixed block and the frame heard as that block is handed over. realTime: the
-  // output then plays on by the clock until the next block; otherwise (offline) the last mixed
-  // frame is the one heard.
+  // How the output hands frames on, set before it starts (and again by an output that changes
+  // how it plays). latencyFrames: frames between the end of the last mixed block and the frame
+  // heard as that block is handed over. realTime: the output then plays on by the clock until the
+  // next block; otherwise (offline) the last mixed frame is the one heard.
   void SetOutputTiming(std::uint64_t latencyFrames, bool realTime);
-  // The output timeline frame being heard now: frames before it have been played.
-  std::uint64_t HeardFrame() const;
+  // Output thread, for an output whose sound server says how far behind the mix the sound is: at
+  // `at`, latencyFrames of the frames mixed so far were still to be heard. From then on the sound
+  // plays on by the clock, never past the last frame mixed. Lasts until SetOutputTiming.
+  void ReportLatency(std::uint64_t latencyFrames, Clock::time_point at);
+  // The output timeline frame being heard at `now`: frames before it have been played.
+  std::uint64_t HeardFrame(Clock::time_point now) const;
+  std::uint64_t HeardFrame() const { return HeardFrame(Clock::now()); }
 
   // Audio thread: mixes the next frames into out (interleaved stereo).
   void Mix(float* out, size_t frames);
@@ -47,9 +54,12 @@ class Mixer {
   mutable std::mutex timingLock_;
   std::uint64_t mixedFrames_ = 0;
   std::uint64_t lastBlockFrames_ = 0;
-  std::chrono::steady_clock::time_point lastMixTime_;
+  Clock::time_point lastMixTime_;
   std::uint64_t latencyFrames_ = 0;
   bool realTime_ = false;
+  bool reported_ = false;  // ReportLatency's timing rather than the block clock
+  std::uint64_t reportedHeard_ = 0;
+  Clock::time_point reportedAt_;
 
   // Audio thread only.
   std::vector<std::shared_ptr<Channel>> snapshot_;  // the table as this block saw it

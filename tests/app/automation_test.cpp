@@ -95,9 +95,32 @@ class WindowOnlyGraphics : public FrameGraphics {
   }
   void CreateRenderer() override {}
   bool RecoverDevice() override { return true; }
-  bool DrawFrame() override { return true; }
+  bool DrawFrame() override {
+    ++draws;
+    return true;
+  }
   void Destroy() override { UnregisterClassW(kWindowClassName, GetModuleHandleW(nullptr)); }
+  int draws = 0;
 };
+
+TEST_F(AutomationTest, PassEndSectionsComeLastAndSeeTheirPassDrawn) {
+  std::string error;
+  auto platform = os::Platform::Open(true, &error);
+  ASSERT_TRUE(platform) << error;
+  ASSERT_TRUE(automation.OpenTrace(tracePath, &error)) << error;
+  WindowOnlyGraphics graphics;
+  manager->graphics = &graphics;
+  automation.AddPassEndTraceSection(
+      [&graphics](JsonLine& line) { line.Key("drawn").Integer(graphics.draws); });
+  automation.AddTraceSection([](JsonLine& line) { line.Key("extra").Integer(42); });
+  automation.SetPassLimit(2);
+  manager->Run(640, 480, 60, 0);
+  manager->graphics = nullptr;
+  auto lines = TraceLines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1], R"({"frame":1,"t":0.02,"dt":0.02,"scenes":[{"active":false,"fade":null},)"
+                      R"({"active":true,"fade":0.02}],"extra":42,"drawn":2})");
+}
 
 TEST_F(AutomationTest, ScriptedKeyPressIsSeenAsAReleaseTwoPassesLater) {
   std::string error;

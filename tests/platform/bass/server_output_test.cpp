@@ -1,0 +1,237 @@
+// The real-time output on a fake sound server: which output opens, which frames the spectrum
+// reads given the latency a server reports, and the show playing on through a lost server until
+// one answers again.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "platform/bass/channel.h"
+#include "platform/bass/mixer.h"
+#include "platform/bass/output.h"
+#include "platform/bass/sound_server.h"
+
+namespace bass {
+namespace {
+
+using Clock = Mixer::Clock;
+using std::chrono::milliseconds;
+
+constexpr float kCountScale = 1.0f / (1 << 20);
+
+// Frame n of the song reads n * kCountScale on both sides, exactly, for 20 seconds.
+class CountingSource final : public Source {
+ public:
+  size_t Render(float* stereo, size_t frames) override {
+    for (size_t i = 0; i < frames; ++i) {
+      stereo[2 * i] = stereo[2 * i + 1] = float(next_ + i) * kCountScale;
+    }
+    next_ += frames;
+    return frames;
+  }
+  void Seek(std::uint64_t frame) override { next_ = frame; }
+
+ private:
+  std::uint64_t next_ = 0;
+};
+
+std::shared_ptr<Channel> PlayCounting(Mixer& mixer) {
+  auto channel = std::make_shared<Channel>(std::make_unique<CountingSource>(), 20 * kOutputRate);
+  mixer.Add(1, channel);
+  channel->Play(false);
+  return channel;
+}
+
+std::uint64_t SongFrame(float sample) {
+  return std::uint64_t(sample / kCountScale + 0.5f);
+}
+
+// What the test makes the server do, and what it saw; shared with the fake the output owns.
+struct ServerScript {
+  std::mutex lock;
+  bool reachable = true;
+  size_t room = 441;  // offered every 10 ms, as a server playing in real time asks
+  std::uint64_t takes = std::uint64_t(-1);  // frames the server takes in all
+  std::optional<std::uint64_t> pending;
+  int opens = 0;
+  std::uint64_t framesWritten = 0;
+  std::vector<std::uint64_t> firstFrameOfEachStream;  // song frame, from the samples written
+  bool streamStarted = false;
+};
+
+class FakeServer final : public SoundServer {
+ public:
+  explicit FakeServer(std::shared_ptr<ServerScript> script) : script_(std::move(script)) {}
+  bool Open(Timeout) override {
+    std::lock_guard hold(script_->lock);
+    ++script_->opens;
+    open_ = script_->reachable;
+    script_->streamStarted = false;
+    return open_;
+  }
+  void Close() override { open_ = false; }
+  std::optional<size_t> WaitForRoom(Timeout) override {
+    std::this_thread::sleep_for(milliseconds(10));
+    std::lock_guard hold(script_->lock);
+    if (!open_ || !script_->reachable) {
+      open_ = false;
+      return std::nullopt;
+    }
+    return std::min<std::uint64_t>(script_->room, script_->takes - script_->framesWritten);
+  }
+  void Write(const float* stereo, size_t frames) override {
+    std::lock_guard hold(script_->lock);
+    if (!script_->streamStarted) script_->firstFrameOfEachStream.push_back(SongFrame(stereo[0]));
+    script_->streamStarted = true;
+    script_->framesWritten += frames;
+  }
+  std::optional<std::uint64_t> PendingFrames() override {
+    std::lock_guard hold(script_->lock);
+    return script_->pending;
+  }
+  std::uint64_t Underflows() const override { return 3; }
+
+ private:
+  std::shared_ptr<ServerScript> script_;
+  bool open_ = false;
+};
+
+bool WaitFor(auto done, double seconds) {
+  auto until = Clock::now() + std::chrono::duration<double>(seconds);
+  while (!done()) {
+    if (Clock::now() > until) return false;
+    std::this_thread::sleep_for(milliseconds(5));
+  }
+  return true;
+}
+
+class DeviceStandIn final : public Output {
+ public:
+  OutputTiming Timing() const override { return {}; }
+};
+
+TEST(ServerOutput, TriesTheServerThenTheDeviceThenTheNullOutput) {
+  int deviceOpens = 0;
+  Output* device = nullptr;
+  DeviceOpener openDevice = [&](Mixer&) {
+    ++deviceOpens;
+    auto opened = std::make_unique<DeviceStandIn>();
+    device = opened.get();
+    return opened;
+  };
+  DeviceOpener noDevice = [&](Mixer&) {
+    ++deviceOpens;
+    return std::unique_ptr<Output>();
+  };
+
+  {
+    Mixer mixer;
+    auto script = std::make_shared<ServerScript>();
+    auto output = OpenRealTimeOutput(mixer, std::make_unique<FakeServer>(script), openDevice);
+    EXPECT_TRUE(
+        WaitFor([&] { return std::lock_guard(script->lock), script->framesWritten > 0; }, 5.0));
+    EXPECT_EQ(deviceOpens, 0);
+    EXPECT_EQ(output->Timing().underruns, 3u) << "the server's underflows count";
+  }
+  {
+    Mixer mixer;
+    auto script = std::make_shared<ServerScript>();
+    script->reachable = false;
+    auto output = OpenRealTimeOutput(mixer, std::make_unique<FakeServer>(script), openDevice);
+    EXPECT_EQ(output.get(), device);
+    EXPECT_EQ(deviceOpens, 1);
+  }
+  {
+    // Neither: the null output mixes on the clock, and never looks for a server again.
+    Mixer mixer;
+    auto script = std::make_shared<ServerScript>();
+    script->reachable = false;
+    auto output = OpenRealTimeOutput(mixer, std::make_unique<FakeServer>(script), noDevice);
+    EXPECT_EQ(deviceOpens, 2);
+    EXPECT_TRUE(WaitFor([&] { return output->Timing().blocks > 15; }, 5.0));
+    std::lock_guard hold(script->lock);
+    EXPECT_EQ(script->opens, 1);
+  }
+}
+
+TEST(ServerOutput, TheSpectrumReadsTheFramesTheServerSaysAreHeardNow) {
+  Mixer mixer;
+  auto channel = PlayCounting(mixer);
+  std::vector<float> block(2 * 44100);
+  mixer.Mix(block.data(), 44100);
+  const Clock::time_point reported{std::chrono::seconds(100)};
+  // A server at 200 ms: 8820 of the frames mixed are still to come.
+  mixer.ReportLatency(8820, reported);
+  EXPECT_EQ(mixer.HeardFrame(reported), 44100u - 8820);
+  EXPECT_EQ(mixer.HeardFrame(reported - milliseconds(5)), 44100u - 8820) << "not before";
+  // Played on by the clock, 441 frames each 10 ms, up to the last frame mixed and no further.
+  EXPECT_EQ(mixer.HeardFrame(reported + milliseconds(10)), 44100u - 8820 + 441);
+  EXPECT_EQ(mixer.HeardFrame(reported + milliseconds(150)), 44100u - 8820 + 6615);
+  EXPECT_EQ(mixer.HeardFrame(reported + milliseconds(500)), 44100u);
+  float mono[512];
+  channel->History(mixer.HeardFrame(reported + milliseconds(10)), mono, 512);
+  EXPECT_EQ(SongFrame(mono[0]), 44100u - 8820 + 441 - 512);
+  EXPECT_EQ(SongFrame(mono[511]), 44100u - 8820 + 441 - 1);
+
+  // A later report replaces the clock's guess; a latency past everything mixed is the start.
+  mixer.Mix(block.data(), 441);
+  mixer.ReportLatency(1000, reported + milliseconds(20));
+  EXPECT_EQ(mixer.HeardFrame(reported + milliseconds(20)), 44541u - 1000);
+  mixer.ReportLatency(50000, reported);
+  EXPECT_EQ(mixer.HeardFrame(reported), 0u);
+
+  // The output hands the server's report on as it writes.
+  Mixer live;
+  auto script = std::make_shared<ServerScript>();
+  script->room = script->takes = 48000;
+  script->pending = 44100;
+  auto output = OpenRealTimeOutput(live, std::make_unique<FakeServer>(script), nullptr);
+  ASSERT_TRUE(
+      WaitFor([&] { return std::lock_guard(script->lock), script->framesWritten == 48000; }, 5.0));
+  std::this_thread::sleep_for(milliseconds(30));
+  std::uint64_t heard = live.HeardFrame();
+  EXPECT_GE(heard, 48000u - 44100);
+  EXPECT_LT(heard, 48000u - 44100 + 22050) << "half a second at most has passed";
+}
+
+TEST(ServerOutput, ALostServerLeavesTheSongPlayingOnUntilOneAnswersAgain) {
+  Mixer mixer;
+  PlayCounting(mixer);
+  auto script = std::make_shared<ServerScript>();
+  script->pending = 882;
+  auto output = OpenRealTimeOutput(mixer, std::make_unique<FakeServer>(script), nullptr);
+  std::this_thread::sleep_for(milliseconds(100));
+  {
+    std::lock_guard hold(script->lock);
+    script->reachable = false;
+  }
+  auto lost = Clock::now();
+  std::uint64_t heardAtLoss = mixer.HeardFrame();
+  std::this_thread::sleep_for(milliseconds(400));
+  // On the clock, as the null output plays: at least half the real time, never more than it.
+  double away = std::chrono::duration<double>(Clock::now() - lost).count();
+  std::uint64_t heard = mixer.HeardFrame();
+  EXPECT_GE(heard, heardAtLoss + std::uint64_t(0.5 * away * kOutputRate));
+  EXPECT_LE(heard, heardAtLoss + std::uint64_t(away * kOutputRate) + 2048);
+  {
+    std::lock_guard hold(script->lock);
+    EXPECT_GE(script->opens, 2) << "tried again while away";
+    script->reachable = true;
+  }
+  auto back = Clock::now();
+  ASSERT_TRUE(WaitFor(
+      [&] { return std::lock_guard(script->lock), script->firstFrameOfEachStream.size() == 2; },
+      5.0));
+  EXPECT_LT(Clock::now() - back, std::chrono::seconds(1));
+  // The new stream carries on from where the song had got to, not from where it was lost.
+  std::lock_guard hold(script->lock);
+  EXPECT_EQ(script->firstFrameOfEachStream[0], 0u);
+  EXPECT_GE(script->firstFrameOfEachStream[1], heard);
+  double since = std::chrono::duration<double>(Clock::now() - lost).count();
+  EXPECT_LE(script->firstFrameOfEachStream[1],
+            heardAtLoss + std::uint64_t(since * kOutputRate) + 2048);
+}
+
+}  // namespace
+}  // namespace bass
