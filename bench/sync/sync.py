@@ -357,6 +357,12 @@ def sync_faults(figures, missed):
     return faults
 
 
+def machine_load():
+    """The machine's load beside a figure: real-time figures mean little on a machine with
+    more runnable processes than cores."""
+    return f"load {os.getloadavg()[0]:.1f} on {os.cpu_count()} cores"
+
+
 def measure_sync(args, server, display, processes, listener, folder, latency_msec):
     disk = folder / "disk"
     subprocess.run([sys.executable, str(HERE / "make_click_disk.py"), str(ROOT / "data"),
@@ -366,6 +372,10 @@ def measure_sync(args, server, display, processes, listener, folder, latency_mse
                          SYNC_SCRIPT, processes, 180)
     onsets = listener.onsets(0.5)
     (folder / "onsets.txt").write_text("".join(f"{t:.6f}\n" for t in onsets))
+    late = passes[-1].get("audio", {}).get("underruns", 0) if passes else 0
+    if late:
+        print(f"sync: the program reports {late} late blocks or underflows in this run",
+              file=sys.stderr)
     starts, span = beat_starts(passes)
     delays, missed = match_clicks(onsets, starts, span)
     if not delays:
@@ -380,7 +390,7 @@ def sync(args, server, display, processes, scratch):
                            (f"PULSE_LATENCY_MSEC={LARGE_LATENCY_MSEC}", LARGE_LATENCY_MSEC)):
         folder = scratch / ("sync-" + (latency or "default"))
         folder.mkdir()
-        print(f"== sync on {server.describe()}, {label}", flush=True)
+        print(f"== sync on {server.describe()}, {label} ({machine_load()})", flush=True)
         figures, missed = measure_sync(args, server, display, processes, listener, folder,
                                        latency)
         print(sync_line(figures), flush=True)
@@ -404,8 +414,8 @@ def busy_hogs(processes, count=2):
 def soak(args, server, display, processes, scratch):
     folder = scratch / "soak"
     folder.mkdir()
-    print(f"== soak on {server.describe()}: {args.soak:g} s live beside two busy processes",
-          flush=True)
+    print(f"== soak on {server.describe()}: {args.soak:g} s live beside two busy processes "
+          f"({machine_load()})", flush=True)
     hogs = busy_hogs(processes)
     # Escape ends the show on the player screen; the pass limit is only a safety net.
     script = SKIP_INTRO + f"{args.soak:.1f} key press ESCAPE\n"
@@ -431,7 +441,7 @@ def soak(args, server, display, processes, scratch):
 
 def startup(args, server, display, processes, scratch):
     print(f"== startup on {server.describe()}: the first sound of song 0 at the sink, "
-          f"{args.runs} runs each", flush=True)
+          f"{args.runs} runs each ({machine_load()})", flush=True)
     song = ROOT / "data" / "music" / "first_light.mod"
     commands = {
         "orvell": [str(args.build / "orvell"), "--no-setup", "--batch", "--data",
