@@ -73,8 +73,9 @@ bool Describe(BOOL mem, const void* file, QWORD offset, QWORD length, std::strin
 DWORD Adopt(OpenedSource opened) {
   if (!opened.source) return 0;
   DWORD handle = NewHandle();
-  engine->mixer.Add(handle,
-                    std::make_shared<Channel>(std::move(opened.source), opened.lengthFrames));
+  // Offline, decoding happens as each pass is rendered, so that every run renders the same.
+  engine->mixer.Add(handle, std::make_shared<Channel>(std::move(opened.source), opened.lengthFrames,
+                                                      !engine->offline));
   return handle;
 }
 
@@ -114,6 +115,7 @@ BOOL BASS_Init(int device, DWORD, DWORD, HWND, const void*) {
     engine->offline = std::move(offlineChoice);
     engine->mixer.SetOutputTiming(0, false);
   } else {
+    engine->mixer.StartDecoder();
     engine->output = device != 0
                          ? OpenRealTimeOutput(engine->mixer, PulseSoundServer(), OpenDeviceOutput)
                          : OpenNullOutput(engine->mixer);
@@ -145,6 +147,7 @@ BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
   auto channel = FindChannel(handle);
   if (!channel) return FALSE;
   channel->Play(restart != FALSE);
+  engine->mixer.WakeDecoder();
   return TRUE;
 }
 
@@ -162,7 +165,9 @@ BOOL BASS_ChannelStop(DWORD handle) {
 
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
   auto channel = FindChannel(handle);
-  return channel && channel->SetPosition(pos / kBytesPerFrame) ? TRUE : FALSE;
+  if (!channel || !channel->SetPosition(pos / kBytesPerFrame)) return FALSE;
+  engine->mixer.WakeDecoder();
+  return TRUE;
 }
 
 DWORD BASS_ChannelIsActive(DWORD handle) {

@@ -75,7 +75,7 @@ class RealTimeOutput final : public Output {
 
   OutputTiming Timing() const override {
     return {pacer_.Blocks() + streamBlocks_.load(std::memory_order_relaxed),
-            pacer_.Underruns() + underflows_.load(std::memory_order_relaxed),
+            pacer_.Underruns() + underflows_.load(std::memory_order_relaxed) + mixer_.LateDecodes(),
             std::chrono::duration<double>(
                 std::max(pacer_.LongestMix(),
                          Clock::duration(longestStreamMix_.load(std::memory_order_relaxed))))

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "platform/bass/channel.h"
@@ -20,10 +21,28 @@ using std::chrono::milliseconds;
 
 constexpr float kCountScale = 1.0f / (1 << 20);
 
+// The threads a source was decoded and destroyed on.
+struct SourceThreads {
+  std::mutex lock;
+  std::set<std::thread::id> decoded;
+  std::optional<std::thread::id> destroyed;
+};
+
 // Frame n of the song reads n * kCountScale on both sides, exactly, for 20 seconds.
 class CountingSource final : public Source {
  public:
+  explicit CountingSource(std::shared_ptr<SourceThreads> threads = nullptr)
+      : threads_(std::move(threads)) {}
+  ~CountingSource() override {
+    if (!threads_) return;
+    std::lock_guard hold(threads_->lock);
+    threads_->destroyed = std::this_thread::get_id();
+  }
   size_t Render(float* stereo, size_t frames) override {
+    if (threads_) {
+      std::lock_guard hold(threads_->lock);
+      threads_->decoded.insert(std::this_thread::get_id());
+    }
     for (size_t i = 0; i < frames; ++i) {
       stereo[2 * i] = stereo[2 * i + 1] = float(next_ + i) * kCountScale;
     }
@@ -33,11 +52,13 @@ class CountingSource final : public Source {
   void Seek(std::uint64_t frame) override { next_ = frame; }
 
  private:
+  std::shared_ptr<SourceThreads> threads_;
   std::uint64_t next_ = 0;
 };
 
 std::shared_ptr<Channel> PlayCounting(Mixer& mixer) {
-  auto channel = std::make_shared<Channel>(std::make_unique<CountingSource>(), 20 * kOutputRate);
+  auto channel =
+      std::make_shared<Channel>(std::make_unique<CountingSource>(), 20 * kOutputRate, false);
   mixer.Add(1, channel);
   channel->Play(false);
   return channel;
@@ -58,6 +79,9 @@ struct ServerScript {
   std::uint64_t framesWritten = 0;
   std::vector<std::uint64_t> firstFrameOfEachStream;  // song frame, from the samples written
   bool streamStarted = false;
+  bool keepFrames = false;
+  std::vector<std::uint64_t> frames;  // song frames written, with keepFrames
+  std::optional<std::thread::id> writer;
 };
 
 class FakeServer final : public SoundServer {
@@ -85,6 +109,10 @@ class FakeServer final : public SoundServer {
     if (!script_->streamStarted) script_->firstFrameOfEachStream.push_back(SongFrame(stereo[0]));
     script_->streamStarted = true;
     script_->framesWritten += frames;
+    script_->writer = std::this_thread::get_id();
+    for (size_t i = 0; script_->keepFrames && i < frames; ++i) {
+      script_->frames.push_back(SongFrame(stereo[2 * i]));
+    }
   }
   std::optional<std::uint64_t> PendingFrames() override {
     std::lock_guard hold(script_->lock);
@@ -231,6 +259,48 @@ TEST(ServerOutput, ALostServerLeavesTheSongPlayingOnUntilOneAnswersAgain) {
   double since = std::chrono::duration<double>(Clock::now() - lost).count();
   EXPECT_LE(script->firstFrameOfEachStream[1],
             heardAtLoss + std::uint64_t(since * kOutputRate) + 2048);
+}
+
+TEST(ServerOutput, ChannelsDecodeAheadAndGoOffTheOutputThread) {
+  Mixer mixer;
+  mixer.StartDecoder();
+  auto threads = std::make_shared<SourceThreads>();
+  auto channel =
+      std::make_shared<Channel>(std::make_unique<CountingSource>(threads), 20 * kOutputRate, true);
+  mixer.Add(1, channel);
+  channel->Play(false);
+  auto script = std::make_shared<ServerScript>();
+  script->keepFrames = true;
+  script->pending = 0;
+  auto output = OpenRealTimeOutput(mixer, std::make_unique<FakeServer>(script), nullptr);
+  auto written = [&] { return std::lock_guard(script->lock), script->framesWritten; };
+  ASSERT_TRUE(WaitFor([&] { return written() > 8000; }, 5.0));
+  ASSERT_TRUE(channel->SetPosition(300000));
+  mixer.WakeDecoder();
+  std::uint64_t moved = written();
+  ASSERT_TRUE(WaitFor([&] { return written() > moved + 8000; }, 5.0));
+  channel.reset();
+  std::uint64_t removed = written();
+  ASSERT_TRUE(mixer.Remove(1));
+  ASSERT_TRUE(WaitFor([&] { return std::lock_guard(threads->lock), threads->destroyed; }, 5.0));
+
+  std::lock_guard hold(script->lock);
+  // Every frame in order from the start; then, from a block or two after the move, every frame in
+  // order from the new position; silence at most in between.
+  const auto& frames = script->frames;
+  size_t i = 0;
+  while (i < frames.size() && frames[i] == i) ++i;
+  ASSERT_GE(i, 8000u);
+  ASSERT_LE(i, moved + 2048);
+  while (i < frames.size() && frames[i] == 0) ++i;
+  ASSERT_LT(i, moved + 4096) << "the new position plays within two blocks";
+  for (size_t from = i; i < removed; ++i) {
+    ASSERT_EQ(frames[i], 300000 + (i - from)) << "frame " << i;
+  }
+  std::lock_guard decoding(threads->lock);
+  EXPECT_EQ(threads->decoded.count(*script->writer), 0u) << "decoded on the output thread";
+  EXPECT_NE(*threads->destroyed, *script->writer);
+  EXPECT_NE(*threads->destroyed, std::this_thread::get_id()) << "freed by the main thread";
 }
 
 }  // namespace
