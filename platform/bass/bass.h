@@ -14,11 +14,11 @@
 //   frame   one stereo pair of samples (left, right), the unit of every position and length.
 // The output always runs at 44100 frames per second, 32-bit float, stereo.
 //
-// Threads: every call below is made from the main thread, and only from there. Decoding and
-// mixing happen on the audio thread (SDL's callback, or the thread of the server's stream or of
-// the null output); in offline mode they happen inside bass::RenderOfflineFrames, on the caller's
-// thread. No call waits for decoding; the locks shared with the audio thread are held only for
-// short state changes.
+// Threads: every call below is made from the main thread, and only from there. Mixing happens on
+// the audio thread (SDL's callback, or the thread of the server's stream or of the null output),
+// which waits for no other thread: songs are decoded ahead of it, file reads and seeks included,
+// on a decoder thread, which also destroys the songs freed. In offline mode decoding and mixing
+// happen inside bass::RenderOfflineFrames, on the caller's thread. No call waits for decoding.
 //
 // Handles: every load returns a new non-zero handle, never reused while the process runs. Handle
 // 0, a freed handle or one that was never returned makes every call do nothing and report failure

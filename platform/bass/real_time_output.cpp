@@ -98,6 +98,7 @@ class RealTimeOutput final : public Output {
   // Feeds the server's stream as it asks, until the server is lost or the output stops.
   void Stream() {
     std::uint64_t written = 0;
+    bool timed = false;  // the server has reported its timing
     auto lastRoom = Clock::now();
     while (!Stopping()) {
       std::optional<size_t> room = server_->WaitForRoom(kRoomWait);
@@ -118,8 +119,11 @@ class RealTimeOutput final : public Output {
         written += frames;
         left -= frames;
       }
-      // Until the server's first timing report, nothing written has been heard.
-      mixer_.ReportLatency(server_->PendingFrames().value_or(written), Clock::now());
+      // Until the server's first timing report nothing written has been heard; a report missing
+      // later (the server's timing is being renewed) leaves the last one running on.
+      std::optional<std::uint64_t> pending = server_->PendingFrames();
+      if (pending || !timed) mixer_.ReportLatency(pending.value_or(written), Clock::now());
+      timed = timed || pending;
       underflows_.store(underflowsBefore_ + server_->Underflows(), std::memory_order_relaxed);
     }
     underflowsBefore_ = underflows_.load(std::memory_order_relaxed);

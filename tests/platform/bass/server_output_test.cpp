@@ -221,6 +221,16 @@ TEST(ServerOutput, TheSpectrumReadsTheFramesTheServerSaysAreHeardNow) {
   std::uint64_t heard = live.HeardFrame();
   EXPECT_GE(heard, 48000u - 44100);
   EXPECT_LT(heard, 48000u - 44100 + 22050) << "half a second at most has passed";
+  // A report missing later leaves the last one running on: the sound is not back at the start.
+  {
+    std::lock_guard hold(script->lock);
+    script->pending.reset();
+    script->takes = 96000;
+  }
+  ASSERT_TRUE(
+      WaitFor([&] { return std::lock_guard(script->lock), script->framesWritten == 96000; }, 5.0));
+  std::this_thread::sleep_for(milliseconds(30));
+  EXPECT_GT(live.HeardFrame(), heard);
 }
 
 TEST(ServerOutput, ALostServerLeavesTheSongPlayingOnUntilOneAnswersAgain) {
