@@ -270,7 +270,7 @@ def program_env(server, display, latency_msec=None):
 
 
 def run_program(build, data, env, folder, script, processes, seconds):
-    """The live program to its end; returns the trace's passes."""
+    """The live program to its end; returns its trace's path."""
     trace = folder / "trace.jsonl"
     script_file = folder / "input.txt"
     script_file.write_text(script)
@@ -288,7 +288,22 @@ def run_program(build, data, env, folder, script, processes, seconds):
     if status != 0:
         raise HarnessError(f"the program exited with status {status}: "
                            f"{(folder / 'orvell.stderr').read_text()[-500:]}")
-    return [json.loads(line) for line in trace.read_text().splitlines() if line.strip()]
+    return trace
+
+
+def read_trace(trace):
+    """Each pass of a trace with only what the harness reads (`t`, `present`, each analyzer's
+    `beats`, `audio`): a long run's trace holds gigabytes of drawing."""
+    kept = []
+    with open(trace) as lines:
+        for line in lines:
+            if line.strip():
+                entry = json.loads(line)
+                kept.append({key: entry[key] for key in ("t", "present", "analyzers", "audio")
+                             if key in entry})
+                for run in kept[-1].get("analyzers") or []:
+                    run.pop("spectrum", None)
+    return kept
 
 
 def beat_starts(passes):
@@ -364,8 +379,8 @@ def measure_sync(args, server, display, processes, listener, folder, latency_mse
     subprocess.run([sys.executable, str(HERE / "make_click_disk.py"), str(ROOT / "data"),
                     str(disk)], check=True)
     listener.onsets(0)  # whatever was heard before
-    passes = run_program(args.build, disk, program_env(server, display, latency_msec), folder,
-                         SYNC_SCRIPT, processes, 180)
+    passes = read_trace(run_program(args.build, disk, program_env(server, display, latency_msec),
+                                    folder, SYNC_SCRIPT, processes, 180))
     onsets = listener.onsets(0.5)
     (folder / "onsets.txt").write_text("".join(f"{t:.6f}\n" for t in onsets))
     late = passes[-1].get("audio", {}).get("underruns", 0) if passes else 0
@@ -416,11 +431,12 @@ def soak(args, server, display, processes, scratch):
     # Escape ends the show on the player screen; the wait's time-out is only a safety net.
     script = SKIP_INTRO + f"{args.soak:.1f} key press ESCAPE\n"
     try:
-        passes = run_program(args.build, ROOT / "data", program_env(server, display), folder,
-                             script, processes, args.soak * 3 + 120)
+        trace = run_program(args.build, ROOT / "data", program_env(server, display), folder,
+                            script, processes, args.soak * 3 + 120)
     finally:
         for hog in hogs:
             processes.stop(hog)
+    passes = read_trace(trace)
     audio = passes[-1].get("audio", {})
     late = int(audio.get("underruns", 0))
     ours = server.underflows()  # the program's stream is the only one playing
