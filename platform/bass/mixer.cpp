@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/bass/source.h"
+#include "platform/bass/thread_priority.h"
 
 namespace bass {
 namespace {
@@ -15,6 +16,9 @@ constexpr size_t kVolumeGlideFrames = 256;
 constexpr size_t kMaxPlaying = 64;
 // The decoder's round when nothing wakes it: well within what a channel's buffer holds.
 constexpr auto kDecoderRound = std::chrono::milliseconds(5);
+// Under the mixing thread's: a decoder held off by a busy machine for longer than a channel's
+// buffer lasts leaves a gap, however quickly it would have decoded.
+constexpr int kDecoderPriority = 5;
 }  // namespace
 
 Mixer::Mixer() : block_(2 * Channel::kMaxBlockFrames) {
@@ -81,25 +85,28 @@ void Mixer::WakeDecoder() {
 }
 
 void Mixer::Decode() {
+  RaiseToRealTime(kDecoderPriority);
   std::vector<std::shared_ptr<Channel>> channels;
   std::vector<std::shared_ptr<Channel>> unused;
   std::unique_lock hold(decoderLock_);
   while (!decoderStopping_) {
     decoderWoken_ = false;
     hold.unlock();
-    {
-      std::lock_guard table(channelsLock_);
+    // Like the mixing thread, the decoder does not wait for the main thread: while the table is
+    // being changed it works from the one it read last.
+    if (channelsLock_.try_lock()) {
+      channels.clear();
       for (auto& [handle, channel] : channels_) channels.push_back(channel);
-      // The mixing thread lets go of a channel only with the table locked, so one held by this
+      // The other threads let go of a channel only with the table locked, so one held by this
       // list alone is out of every block's reach.
       auto held = std::partition(removed_.begin(), removed_.end(),
                                  [](const auto& channel) { return channel.use_count() > 1; });
       std::move(held, removed_.end(), std::back_inserter(unused));
       removed_.erase(held, removed_.end());
+      channelsLock_.unlock();
     }
     unused.clear();
     for (auto& channel : channels) channel->DecodeAhead();
-    channels.clear();
     hold.lock();
     decoderWake_.wait_for(hold, kDecoderRound,
                           [this] { return decoderStopping_ || decoderWoken_; });

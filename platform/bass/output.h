@@ -23,6 +23,7 @@ class Output {
 
 // Null when SDL has no device to open. Sets the mixer's output timing before it starts.
 std::unique_ptr<Output> OpenDeviceOutput(Mixer& mixer);
+// Always opens; its thread sets the mixer's output timing as it starts.
 std::unique_ptr<Output> OpenNullOutput(Mixer& mixer);
 
 using DeviceOpener = std::function<std::unique_ptr<Output>(Mixer&)>;

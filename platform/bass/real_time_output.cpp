@@ -1,10 +1,6 @@
 // The outputs that run on a thread of ours: the sound server's stream, and the null output, which
 // mixes block after block on the clock and throws the frames away so that songs advance and end
 // as they would if heard. The server's output becomes the null output while the server is gone.
-#include <SDL2/SDL.h>
-#include <pthread.h>
-#include <sched.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -18,6 +14,7 @@
 #include "platform/bass/output.h"
 #include "platform/bass/sound_server.h"
 #include "platform/bass/source.h"
+#include "platform/bass/thread_priority.h"
 
 namespace bass {
 namespace {
@@ -27,7 +24,9 @@ using Clock = BlockPacer::Clock;
 constexpr size_t kBlockFrames = 1024;
 // Behind by more than this (a stalled machine), the clock is reset instead of mixing a burst.
 constexpr int kMaxLagBlocks = 8;
-// Low among real-time threads: above every ordinary one, below the system's own.
+// On a busy machine an ordinary thread, even at the highest nice level, waits past a block's
+// 23 ms now and then although it mixes in a fraction of a millisecond; a real-time thread does
+// not. Low among real-time threads: above every ordinary one, below the system's own.
 constexpr int kRealTimePriority = 10;
 // Start-up waits this long at most for a server to answer; one on this machine answers in a few
 // milliseconds, and one that does not is as good as none.
@@ -40,18 +39,6 @@ constexpr SoundServer::Timeout kRetryTimeout{150};
 constexpr SoundServer::Timeout kRoomWait{20};
 // A server that takes nothing for this long has stopped playing: as good as gone.
 constexpr Clock::duration kStalledServer = std::chrono::seconds(1);
-
-// On a busy machine an ordinary thread, even at the highest nice level, waits past a block's
-// 23 ms now and then although it mixes in a fraction of a millisecond; a real-time thread does
-// not. So, as sound servers do for their mixing threads, real-time scheduling where the system
-// allows it (privilege or a real-time limit), else the priority SDL gives its own audio thread,
-// else none.
-void RaiseToAudioPriority() {
-  sched_param param{};
-  param.sched_priority = kRealTimePriority;
-  if (pthread_setschedparam(pthread_self(), SCHED_RR, &param) == 0) return;
-  SDL_SetThreadPriority(SDL_THREAD_PRIORITY_TIME_CRITICAL);
-}
 
 class RealTimeOutput final : public Output {
  public:
@@ -84,7 +71,7 @@ class RealTimeOutput final : public Output {
 
  private:
   void Run() {
-    RaiseToAudioPriority();
+    RaiseToRealTime(kRealTimePriority);
     bool open = server_ != nullptr;
     for (;;) {
       if (open) Stream();

@@ -23,11 +23,11 @@ class SeqLock {
   void Store(const T& value) {
     std::uint64_t words[kWords] = {};
     std::memcpy(words, &value, sizeof(T));
-    std::uint64_t version = version_.load(std::memory_order_relaxed);
-    version_.store(version + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    for (size_t i = 0; i < kWords; ++i) words_[i].store(words[i], std::memory_order_relaxed);
-    version_.store(version + 2, std::memory_order_release);
+    // No fences: a reader that reads any word of this write is ordered after the odd version
+    // through that word, and so sees the version move.
+    version_.fetch_add(1, std::memory_order_acq_rel);
+    for (size_t i = 0; i < kWords; ++i) words_[i].store(words[i], std::memory_order_release);
+    version_.fetch_add(1, std::memory_order_release);
   }
 
   // Any thread; waits only while a write is under way, which takes nanoseconds.
@@ -39,8 +39,7 @@ class SeqLock {
         continue;
       }
       std::uint64_t words[kWords];
-      for (size_t i = 0; i < kWords; ++i) words[i] = words_[i].load(std::memory_order_relaxed);
-      std::atomic_thread_fence(std::memory_order_acquire);
+      for (size_t i = 0; i < kWords; ++i) words[i] = words_[i].load(std::memory_order_acquire);
       if (version_.load(std::memory_order_relaxed) != version) continue;
       T value;
       std::memcpy(&value, words, sizeof(T));

@@ -295,15 +295,16 @@ TEST(ServerOutput, ChannelsDecodeAheadAndGoOffTheOutputThread) {
   ASSERT_TRUE(WaitFor([&] { return std::lock_guard(threads->lock), threads->destroyed; }, 5.0));
 
   std::lock_guard hold(script->lock);
-  // Every frame in order from the start; then, from a block or two after the move, every frame in
-  // order from the new position; silence at most in between.
+  // Every frame in order from the start; then, soon after the move (the decoder runs at ordinary
+  // priority on a machine that may be busy), every frame in order from the new position; silence
+  // at most in between.
   const auto& frames = script->frames;
   size_t i = 0;
   while (i < frames.size() && frames[i] == i) ++i;
   ASSERT_GE(i, 8000u);
   ASSERT_LE(i, moved + 2048);
   while (i < frames.size() && frames[i] == 0) ++i;
-  ASSERT_LT(i, moved + 4096) << "the new position plays within two blocks";
+  ASSERT_LT(i, moved + 22050) << "the new position plays within half a second";
   for (size_t from = i; i < removed; ++i) {
     ASSERT_EQ(frames[i], 300000 + (i - from)) << "frame " << i;
   }
