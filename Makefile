@@ -3,7 +3,7 @@ JOBS ?= $(shell nproc)
 PRESET ?= release
 BUILD := build/$(PRESET)
 
-.PHONY: all deps configure build run test bench soak package clean
+.PHONY: all deps configure build run test bench sync soak package clean
 
 all: build
 	@ln -sf $(PRESET)/orvell build/orvell
@@ -32,6 +32,13 @@ endif
 
 bench: all
 	bench/run.sh $(BUILD)
+
+# Whether the beat spots light when the beat is heard: the live program on a private sound server
+# with a null sink, under Xvfb, heard by a listener of its own (bench/sync/sync.py). At the server's
+# default latency and at 200 ms; SYNC_ARGS="--soak 600" for the ten-minute run beside two busy
+# processes, "--startup" for the time to the first sound against openmpt123, "--server pipewire".
+sync: all
+	bench/sync/sync.py --build $(BUILD) $(SYNC_ARGS)
 
 # One hour of show time in record mode under AddressSanitizer and UBSan with scripted random
 # input: memory over show time, leaks at exit, the show's answer to its last inputs

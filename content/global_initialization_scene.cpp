@@ -17,6 +17,11 @@
 
 namespace {
 
+// The shared pictures, in the order they are loaded.
+constexpr const char* kTitleAtlasFile = "data/tit.png";
+constexpr const char* kCloudRingFile = "data/cloudring.png";
+constexpr const char* kCreditsFile = "data/credits.png";
+
 void LoadTexture(IDirect3DDevice9* device, const char* path, IDirect3DTexture9** texture) {
   // A picture that does not load stays null and is drawn untextured.
   if (!device || FAILED(D3DXCreateTextureFromFileW(device, path, texture))) *texture = nullptr;
@@ -42,9 +47,9 @@ GlobalInitializationScene::GlobalInitializationScene() {
 
   GraphicsDevice* graphics = GraphicsDevice::Existing();
   IDirect3DDevice9* device = graphics ? graphics->device : nullptr;
-  LoadTexture(device, "data/tit.png", &player->titleAtlas);
-  LoadTexture(device, "data/cloudring.png", &player->cloudRing);
-  LoadTexture(device, "data/credits.png", &player->creditsTexture);
+  LoadTexture(device, kTitleAtlasFile, &player->titleAtlas);
+  LoadTexture(device, kCloudRingFile, &player->cloudRing);
+  LoadTexture(device, kCreditsFile, &player->creditsTexture);
   UseDiskTitleAtlas();
 
   DiskConfig config;
@@ -95,6 +100,10 @@ GlobalInitializationScene::GlobalInitializationScene() {
   player->infoScrollSpeed = -0.035f;
   player->volumeStep = volume <= 100 ? int(volume / 10) : 10;
   player->playing = player->songCount > 0;
+}
+
+void GlobalInitializationScene::PrefetchPictures() {
+  d3dx::PrefetchImageFiles({kTitleAtlasFile, kCloudRingFile, kCreditsFile});
 }
 
 GlobalInitializationScene::~GlobalInitializationScene() {

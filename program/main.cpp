@@ -22,6 +22,7 @@
 #include "automation/record_mode.h"
 #include "automation/render_trace.h"
 #include "automation/video_export.h"
+#include "content/global_initialization_scene.h"
 #include "graphics/device_frame_graphics.h"
 #include "platform/bass/offline_output.h"
 #include "platform/os/platform.h"
@@ -97,6 +98,7 @@ int main(int argc, char** argv) {
 
   auto platform = os::Platform::Open(options.Offline(), &message);
   if (!platform) return Fail(message);
+  GlobalInitializationScene::PrefetchPictures();
 
   SceneManager* manager = SceneManager::Instance();
   Automation automation(manager);

@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libgl1-mesa-dri libegl-mesa0 libegl1 libgles2 mesa-utils
   xvfb xauth xdotool x11-utils openbox sox
+  pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus-daemon
   dpkg-dev file desktop-file-utils groff-base
   python3-pil fonts-bebas-neue
   python3-numpy vorbis-tools flac openmpt123

@@ -96,23 +96,25 @@ void Channel::History(std::uint64_t end, float* mono, size_t count) const {
   }
 }
 
-void Channel::ApplyNewestSeek() {
+std::uint64_t Channel::ApplyNewestSeek() {
   std::uint64_t generation, frame;
   {
     std::lock_guard hold(seekLock_);
     generation = seekGeneration_;
     frame = seekFrame_;
   }
-  if (generation == decodedGeneration_) return;
-  source_->Seek(frame);
-  decodedGeneration_ = generation;
-  sourceEnded_ = false;
+  if (generation != decodedGeneration_) {
+    source_->Seek(frame);
+    decodedGeneration_ = generation;
+    sourceEnded_ = false;
+  }
+  return generation;
 }
 
 void Channel::DecodeAhead() {
   if (!chunks_) return;
   for (;;) {
-    ApplyNewestSeek();
+    const std::uint64_t generation = ApplyNewestSeek();
     while (!sourceEnded_) {
       std::uint64_t filled = chunksFilled_.load(std::memory_order_relaxed);
       if (filled - chunksEmptied_.load(std::memory_order_acquire) >= kChunks) break;

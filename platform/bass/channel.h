@@ -65,8 +65,9 @@ class Channel {
   template <typename Change>
   bool ChangeState(Change change);
   void RequestSeek(std::uint64_t frame);
-  // The decoding side: moves the source to the newest position asked for, if it is not there.
-  void ApplyNewestSeek();
+  // The decoding side: moves the source to the newest position asked for, if it is not there;
+  // returns that position's generation.
+  std::uint64_t ApplyNewestSeek();
   // Mixing thread, with decodeAhead: takes up to frames frames from the buffer into block_.
   size_t TakeDecoded(size_t frames, bool* ended, bool* starved);
   void Record(const float* stereo, size_t frames, std::uint64_t at);

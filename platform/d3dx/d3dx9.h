@@ -4,6 +4,9 @@
 // looked up in the disk's data folder.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/d3d9/d3d9.h"
 
 constexpr HRESULT D3DXERR_INVALIDDATA = HRESULT(0x88760B59u);
@@ -59,6 +62,14 @@ class ID3DXBuffer : public IUnknown {
 // before anything is decoded).
 HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* device, const char* path,
                                    IDirect3DTexture9** texture);
+
+namespace d3dx {
+// Starts decoding the image files at paths (relative to the disk's data folder, as the load takes
+// them) on a thread of its own, in the order given, so that a D3DXCreateTextureFromFileW of one
+// of them later only waits for what is left of its decoding and creates the texture. Each decode
+// serves the first load of its file; the result is the same as without.
+void PrefetchImageFiles(const std::vector<std::string>& paths);
+}  // namespace d3dx
 
 // ---- Effects ------------------------------------------------------------------------------------
 //

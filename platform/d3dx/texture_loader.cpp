@@ -1,6 +1,7 @@
 // D3DXCreateTextureFromFileW: image files decoded by SDL_image into managed RGBA8 textures. The
 // size a file's header declares is checked before anything is decoded, so that a few bytes
-// cannot make the decoder allocate gigabytes.
+// cannot make the decoder allocate gigabytes. Files named to PrefetchImageFiles are decoded
+// ahead on a thread of their own; the texture is still created when it is asked for.
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 
@@ -8,8 +9,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <future>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/d3d9/device_core.h"
@@ -98,7 +105,96 @@ std::optional<ImageHeader> ReadHeader(SDL_RWops* file, bool tgaByName) {
   return header;
 }
 
+// An image file decoded to tightly packed RGBA8 rows, or why it could not be.
+struct DecodedImage {
+  HRESULT result = D3D_OK;
+  UINT width = 0, height = 0;
+  std::vector<BYTE> pixels;
+};
+
+DecodedImage Failure(HRESULT result) {
+  DecodedImage image;
+  image.result = result;
+  return image;
+}
+
+DecodedImage Decode(const std::string& resolved) {
+  std::unique_ptr<SDL_RWops, CloseRw> file(
+      os::IsRegularFile(resolved) ? SDL_RWFromFile(resolved.c_str(), "rb") : nullptr);
+  if (!file) return Failure(D3DERR_NOTFOUND);
+  const std::size_t dot = resolved.find_last_of('.');
+  const bool tgaByName =
+      dot != std::string::npos && strcasecmp(resolved.c_str() + dot, ".tga") == 0;
+  const std::optional<ImageHeader> header = ReadHeader(file.get(), tgaByName);
+  if (!header || header->width == 0 || header->height == 0 || header->width > kMaxImageSide ||
+      header->height > kMaxImageSide) {
+    return Failure(D3DXERR_INVALIDDATA);
+  }
+  os::SdlSurfacePtr decoded(header->decode(file.get()));
+  if (!decoded) return Failure(D3DXERR_INVALIDDATA);
+  os::SdlSurfacePtr rgba(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_RGBA32, 0));
+  if (!rgba) return Failure(D3DXERR_INVALIDDATA);
+  DecodedImage image{D3D_OK, UINT(rgba->w), UINT(rgba->h), {}};
+  const std::size_t row = std::size_t(rgba->w) * 4;
+  image.pixels.resize(row * std::size_t(rgba->h));
+  for (int y = 0; y < rgba->h; ++y) {
+    const auto* source = static_cast<const BYTE*>(rgba->pixels) + std::size_t(y) * rgba->pitch;
+    std::copy_n(source, row, image.pixels.data() + std::size_t(y) * row);
+  }
+  return image;
+}
+
+// Decodes started ahead, by resolved path; each is taken by the first load of its file. At exit
+// a decode nobody took is waited for, so that it never runs while the program comes down.
+class Prefetched {
+ public:
+  ~Prefetched() {
+    for (std::thread& thread : threads_) thread.join();
+  }
+
+  void Start(std::vector<std::string> resolved) {
+    std::lock_guard hold(lock_);
+    // One thread decodes the files in the order named, so that the first needed is first ready.
+    auto all = std::make_shared<std::vector<std::promise<DecodedImage>>>(resolved.size());
+    for (std::size_t i = 0; i < resolved.size(); ++i) {
+      images_.insert_or_assign(resolved[i], (*all)[i].get_future());
+    }
+    threads_.emplace_back([all, resolved = std::move(resolved)] {
+      for (std::size_t i = 0; i < resolved.size(); ++i) (*all)[i].set_value(Decode(resolved[i]));
+    });
+  }
+
+  std::optional<std::future<DecodedImage>> Take(const std::string& resolved) {
+    std::lock_guard hold(lock_);
+    auto found = images_.find(resolved);
+    if (found == images_.end()) return std::nullopt;
+    std::future<DecodedImage> image = std::move(found->second);
+    images_.erase(found);
+    return image;
+  }
+
+ private:
+  std::mutex lock_;
+  std::map<std::string, std::future<DecodedImage>> images_;
+  std::vector<std::thread> threads_;
+};
+
+Prefetched& Ahead() {
+  static Prefetched prefetched;
+  return prefetched;
+}
+
 }  // namespace
+
+namespace d3dx {
+
+void PrefetchImageFiles(const std::vector<std::string>& paths) {
+  std::vector<std::string> resolved;
+  for (const std::string& path : paths) resolved.push_back(os::ResolveDataPath(path));
+  Ahead().Start(std::move(resolved));
+}
+
+}  // namespace d3dx
 
 HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* device, const char* path,
                                    IDirect3DTexture9** texture) {
@@ -108,29 +204,11 @@ HRESULT D3DXCreateTextureFromFileW(IDirect3DDevice9* device, const char* path,
   if (auto failure = call.Injected()) return call.Return(*failure);
   if (!device || !path || !texture) return call.Return(D3DERR_INVALIDCALL);
   const std::string resolved = os::ResolveDataPath(path);
-  std::unique_ptr<SDL_RWops, CloseRw> file(
-      os::IsRegularFile(resolved) ? SDL_RWFromFile(resolved.c_str(), "rb") : nullptr);
-  if (!file) return call.Return(D3DERR_NOTFOUND);
-  const std::size_t dot = resolved.find_last_of('.');
-  const bool tgaByName =
-      dot != std::string::npos && strcasecmp(resolved.c_str() + dot, ".tga") == 0;
-  const std::optional<ImageHeader> header = ReadHeader(file.get(), tgaByName);
-  if (!header || header->width == 0 || header->height == 0 || header->width > kMaxImageSide ||
-      header->height > kMaxImageSide) {
-    return call.Return(D3DXERR_INVALIDDATA);
-  }
-  os::SdlSurfacePtr decoded(header->decode(file.get()));
-  if (!decoded) return call.Return(D3DXERR_INVALIDDATA);
-  os::SdlSurfacePtr rgba(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_RGBA32, 0));
-  if (!rgba) return call.Return(D3DXERR_INVALIDDATA);
-  const std::size_t row = std::size_t(rgba->w) * 4;
-  std::vector<BYTE> pixels(row * std::size_t(rgba->h));
-  for (int y = 0; y < rgba->h; ++y) {
-    const auto* source = static_cast<const BYTE*>(rgba->pixels) + std::size_t(y) * rgba->pitch;
-    std::copy_n(source, row, pixels.data() + std::size_t(y) * row);
-  }
+  std::optional<std::future<DecodedImage>> ahead = Ahead().Take(resolved);
+  const DecodedImage image = ahead ? ahead->get() : Decode(resolved);
+  if (FAILED(image.result)) return call.Return(image.result);
   HRESULT result =
-      device->CreateTextureFromRgba(UINT(rgba->w), UINT(rgba->h), pixels.data(), texture);
+      device->CreateTextureFromRgba(image.width, image.height, image.pixels.data(), texture);
   if (SUCCEEDED(result)) call.Object(*texture);
   return call.Return(result);
 }

@@ -1,5 +1,6 @@
 // D3DXCreateTextureFromFileW on the recording device with image files written by the test: size
-// and pixels, TGA by its extension, "data/" paths, and files that are missing or do not decode.
+// and pixels, TGA by its extension, "data/" paths, files that are missing or do not decode, and
+// files decoded ahead.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -83,6 +84,29 @@ TEST_F(TextureLoader, ReadsTgaByItsExtensionAndDataPathsFromTheDataFolder) {
   ASSERT_EQ(D3DXCreateTextureFromFileW(device_, "data/picture.tga", &texture), D3D_OK);
   const std::span<const BYTE> pixels = d3d9::RecordedPixels(texture);
   EXPECT_EQ(std::vector<BYTE>(pixels.begin(), pixels.end()), kPixels);
+  texture->Release();
+}
+
+TEST_F(TextureLoader, FilesDecodedAheadLoadAsWithoutAndServeOnlyTheFirstLoad) {
+  std::string error;
+  ASSERT_TRUE(d3d9::WritePng({3, 2, kPixels}, TempPath("ahead.png"), &error)) << error;
+  os::SetDataFolder(testing::TempDir());
+  d3dx::PrefetchImageFiles({"data/ahead.png", "data/absent.png"});
+
+  IDirect3DTexture9* texture = nullptr;
+  ASSERT_EQ(D3DXCreateTextureFromFileW(device_, "data/ahead.png", &texture), D3D_OK);
+  std::span<const BYTE> pixels = d3d9::RecordedPixels(texture);
+  EXPECT_EQ(std::vector<BYTE>(pixels.begin(), pixels.end()), kPixels);
+  texture->Release();
+  EXPECT_EQ(D3DXCreateTextureFromFileW(device_, "data/absent.png", &texture), D3DERR_NOTFOUND);
+  EXPECT_EQ(texture, nullptr);
+
+  // A later load of the same file reads it again, as it is now.
+  std::vector<BYTE> repainted(kPixels.rbegin(), kPixels.rend());
+  ASSERT_TRUE(d3d9::WritePng({3, 2, repainted}, TempPath("ahead.png"), &error)) << error;
+  ASSERT_EQ(D3DXCreateTextureFromFileW(device_, "data/ahead.png", &texture), D3D_OK);
+  pixels = d3d9::RecordedPixels(texture);
+  EXPECT_EQ(std::vector<BYTE>(pixels.begin(), pixels.end()), repainted);
   texture->Release();
 }
 

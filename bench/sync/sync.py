@@ -1,0 +1,537 @@
+#!/usr/bin/python3
+"""The show on a desktop's sound server, measured from outside: a private sound server with a
+null sink, the live program under Xvfb, and a listener on the sink's monitor that timestamps what
+is heard in CLOCK_MONOTONIC, the clock of the trace's `present`.
+
+Usage: sync.py [--build build/release] [--server pulseaudio|pipewire|all] [--keep DIR]
+               [--soak SECONDS | --startup [--runs N]]
+
+Default, the sync: the click-track disk (make_click_disk.py) at the server's default latency and
+again with PULSE_LATENCY_MSEC=200 for the program, each printing
+    sync: N clicks, median M ms, p95 P ms, min A ms, max B ms
+where each figure is the time from the moment a click is heard at the sink to the `present` of
+the first pass whose analyzer flags its beat. Within bounds when each run has at least 60 clicks,
+min >= -5 ms, median <= 60 ms, p95 <= 90 ms and no click left unflagged, and the two medians lie
+within 10 ms of each other.
+
+--soak SECONDS: the demo disk live for SECONDS beside two busy processes at normal priority;
+counts the server's underflow notices to the program's stream (PulseAudio's own log) and the late
+blocks of the trace's `audio` section. Within bounds when both are 0.
+
+--startup: the time from starting the program (--no-setup) to the first non-silent sample of
+song 0 at the sink, beside openmpt123 playing the same file on the same server with its
+PulseAudio driver, N runs each in turn (default 5), medians printed as one line. Within bounds
+when the program is at most 100 ms slower.
+
+Exits 1 when a run is out of bounds, 2 when the harness cannot run (a server or Xvfb that does
+not start, a missing build). --keep DIR keeps each run's trace, onsets and logs."""
+
+import argparse
+import json
+import os
+import re
+import select
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+ROOT = HERE.parent.parent
+SINK = "orvell_sync"
+MODE = "640x480"  # small: Mesa's software rasterizer keeps the passes near 20 ms
+LARGE_LATENCY_MSEC = "200"
+# The click disk holds a minute of clicks; the intro is skipped at once and the show ends with
+# Escape after the last track.
+SYNC_SCRIPT = "1.0 key press SPACE\n62.0 key press ESCAPE\n"
+SKIP_INTRO = "1.0 key press SPACE\n"
+# A click belongs to the first beat that starts from this long before it is heard up to this
+# long before the next one: a picture up to 150 ms ahead of the sound still shows as negative.
+EARLY_SECONDS = 0.15
+# A click is louder than this after this long below it.
+CLICK_THRESHOLD = 0.05
+CLICK_GAP_MS = 200
+# Any sample a step of 16-bit sound or more is a first sound, after this long of none.
+SILENT = 1 / 32768
+STARTUP_GAP_MS = 500
+
+BOUNDS = {"clicks": 60, "min": -5.0, "median": 60.0, "p95": 90.0, "medians_apart": 10.0}
+
+
+class HarnessError(Exception):
+    """Something the measurement needs did not start; not a finding about the program."""
+
+
+class Processes:
+    """Every process the harness starts, ended by its own id, last started first."""
+
+    def __init__(self):
+        self.started = []
+
+    def start(self, args, **kwargs):
+        try:
+            process = subprocess.Popen(args, **kwargs)
+        except OSError as error:
+            raise HarnessError(f"cannot start {args[0]}: {error}") from error
+        self.started.append(process)
+        return process
+
+    def stop(self, process, timeout=5):
+        if process.poll() is None:
+            process.terminate()
+            try:
+                process.wait(timeout)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+        if process in self.started:
+            self.started.remove(process)
+
+    def stop_all(self):
+        for process in reversed(list(self.started)):
+            self.stop(process)
+
+
+def wait_for(predicate, seconds, what):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if predicate():
+            return
+        time.sleep(0.05)
+    raise HarnessError(f"{what} did not come up within {seconds} s")
+
+
+class SoundServer:
+    """A private PulseAudio, or PipeWire with its PulseAudio service, in a runtime folder of its
+    own (0700), with the null sink SINK as the default sink."""
+
+    def __init__(self, kind, folder, processes, debug_log=False):
+        self.kind = kind
+        self.processes = processes
+        self.runtime = folder / "runtime"
+        self.home = folder / "home"
+        self.log = folder / f"{kind}.log"
+        self.runtime.mkdir(mode=0o700)
+        self.home.mkdir(mode=0o700)
+        self.debug_log = debug_log
+        self.client_config = self.runtime / "client.conf"
+        # No client may start a server of its own when this one is gone.
+        self.client_config.write_text("autospawn = no\n")
+
+    def server_env(self):
+        env = {k: v for k, v in os.environ.items()
+               if not k.startswith("PULSE_") and k not in ("DBUS_SESSION_BUS_ADDRESS", "DISPLAY")}
+        env.update(XDG_RUNTIME_DIR=str(self.runtime), HOME=str(self.home))
+        if self.kind == "pipewire":
+            env["DBUS_SESSION_BUS_ADDRESS"] = f"unix:path={self.runtime / 'bus'}"
+        return env
+
+    def client_env(self):
+        env = {k: v for k, v in os.environ.items() if not k.startswith("PULSE_")}
+        env.update(XDG_RUNTIME_DIR=str(self.runtime),
+                   PULSE_SERVER=f"unix:{self.runtime / 'pulse' / 'native'}",
+                   PULSE_CLIENTCONFIG=str(self.client_config))
+        cookie = self.home / ".config" / "pulse" / "cookie"
+        if self.kind == "pulseaudio":
+            env["PULSE_COOKIE"] = str(cookie)
+        return env
+
+    def pactl(self, *args):
+        return subprocess.run(["pactl", *args], env=self.client_env(), capture_output=True,
+                              text=True, timeout=10)
+
+    def start(self):
+        with open(self.log, "w") as log:
+            self.start_processes(self.server_env(), log)
+        wait_for(lambda: self.pactl("info").returncode == 0, 15, f"the {self.kind} server")
+        if self.kind == "pipewire":
+            loaded = self.pactl("load-module", "module-null-sink", f"sink_name={SINK}")
+            if loaded.returncode != 0:
+                raise HarnessError(f"pipewire-pulse refused the null sink: {loaded.stderr}")
+            wait_for(lambda: SINK in self.pactl("list", "short", "sinks").stdout, 10,
+                     "the null sink")
+            self.pactl("set-default-sink", SINK)
+
+    def start_processes(self, env, log):
+        if self.kind == "pulseaudio":
+            self.processes.start(
+                ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+                 f"--load=module-null-sink sink_name={SINK}", "--load=module-native-protocol-unix",
+                 "--log-target=stderr", "--log-level=" + ("debug" if self.debug_log else "notice")],
+                env=env, stdout=log, stderr=log)
+        else:
+            bus = self.runtime / "bus"
+            self.processes.start(["dbus-daemon", "--session", "--nofork",
+                                  f"--address=unix:path={bus}"], env=env, stdout=log, stderr=log)
+            wait_for(bus.exists, 10, "the session bus")
+            for program in ("pipewire", "wireplumber", "pipewire-pulse"):
+                self.processes.start([program], env=env, stdout=log, stderr=log)
+
+    def describe(self):
+        info = self.pactl("info").stdout
+        name = re.search(r"Server Name: (.*)", info)
+        version = re.search(r"Server Version: (.*)", info)
+        if self.kind == "pipewire" and name:
+            return name.group(1).strip()
+        return f"{name.group(1).strip() if name else self.kind} " \
+               f"{version.group(1).strip() if version else ''}".strip()
+
+    def underflows(self):
+        """PulseAudio's notices of a playback stream run dry, from its debug log: one for each
+        underflow it sends to the client."""
+        log = self.log.read_text(errors="replace")
+        return len(re.findall(r"(?:Implicit|Actual) underrun of '", log))
+
+
+def start_xvfb(processes, folder):
+    read_end, write_end = os.pipe()
+    with open(folder / "xvfb.log", "w") as log:
+        processes.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                         "-nolisten", "tcp"], pass_fds=(write_end,), stdout=log, stderr=log)
+    os.close(write_end)
+    # Xvfb writes the number and the line feed apart, and dies when the line feed finds the pipe
+    # closed: read the whole line.
+    written, deadline = b"", time.monotonic() + 15
+    while not written.endswith(b"\n") and time.monotonic() < deadline:
+        ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+        chunk = os.read(read_end, 64) if ready else b""
+        if not chunk:
+            break
+        written += chunk
+    os.close(read_end)
+    if not written.endswith(b"\n"):
+        raise HarnessError("Xvfb did not start")
+    return f":{written.decode().strip()}"
+
+
+class Listener:
+    """bench/sync's sink_listener on the null sink's monitor, for a whole session: while it
+    records, the sink keeps the short latency it asks for (with nobody asking, PulseAudio's null
+    sink renders up to two seconds ahead, and a stream that starts then is heard that late), so
+    what the programs measured ask for is what they get."""
+
+    def __init__(self, build, server, processes, threshold, gap_ms):
+        program = build / "bench" / "sync" / "sink_listener"
+        if not program.exists():
+            raise HarnessError(f"{program} is not built")
+        self.processes = processes
+        self.errors = open(server.log.with_name("listener.log"), "w+")
+        self.process = processes.start([str(program), "--source", f"{SINK}.monitor",
+                                        "--threshold", str(threshold), "--gap-ms", str(gap_ms)],
+                                       env=server.client_env(), stdout=subprocess.PIPE,
+                                       stderr=self.errors)
+        self.pending = b""
+        if self.line(15) != "ready":
+            self.processes.stop(self.process)
+            self.errors.seek(0)
+            raise HarnessError(f"the listener did not start: {self.errors.read()}")
+
+    def line(self, seconds):
+        """The next line, or None when none comes within seconds or the listener has ended.
+        Read unbuffered, so that select sees every line not returned yet."""
+        deadline = time.monotonic() + seconds
+        while b"\n" not in self.pending:
+            ready, _, _ = select.select([self.process.stdout], [], [],
+                                        max(0.0, deadline - time.monotonic()))
+            chunk = os.read(self.process.stdout.fileno(), 65536) if ready else b""
+            if not chunk:
+                return None
+            self.pending += chunk
+        line, self.pending = self.pending.split(b"\n", 1)
+        return line.decode().strip()
+
+    def onset(self, seconds):
+        """The time of the next sound heard within seconds, or None."""
+        deadline = time.monotonic() + seconds
+        while (line := self.line(max(0.0, deadline - time.monotonic()))) is not None:
+            if line.startswith("onset "):
+                return float(line.split()[1])
+        return None
+
+    def onsets(self, seconds):
+        """Every sound heard from now until nothing more comes for seconds."""
+        heard = []
+        while (heard_at := self.onset(seconds)) is not None:
+            heard.append(heard_at)
+        return heard
+
+
+def program_env(server, display, latency_msec=None):
+    env = server.client_env()
+    env["DISPLAY"] = display
+    env.pop("SDL_AUDIODRIVER", None)
+    if latency_msec:
+        env["PULSE_LATENCY_MSEC"] = latency_msec
+    return env
+
+
+def run_program(build, data, env, folder, script, processes, seconds):
+    """The live program to its end; returns its trace's path."""
+    trace = folder / "trace.jsonl"
+    script_file = folder / "input.txt"
+    script_file.write_text(script)
+    with open(folder / "orvell.stderr", "w") as errors:
+        process = processes.start([str(build / "orvell"), "--no-setup", "--batch", "--mode", MODE,
+                                   "--data", str(data), "--trace", str(trace), "--script",
+                                   str(script_file)], env=env, stdout=subprocess.DEVNULL,
+                                  stderr=errors)
+        try:
+            status = process.wait(seconds)
+        except subprocess.TimeoutExpired:
+            processes.stop(process)
+            raise HarnessError(f"the program did not end within {seconds} s") from None
+        processes.stop(process)
+    if status != 0:
+        raise HarnessError(f"the program exited with status {status}: "
+                           f"{(folder / 'orvell.stderr').read_text()[-500:]}")
+    return trace
+
+
+def read_trace(trace):
+    """Each pass of a trace with only what the harness reads (`t`, `present`, each analyzer's
+    `beats`, `audio`): a long run's trace holds gigabytes of drawing."""
+    kept = []
+    with open(trace) as lines:
+        for line in lines:
+            if line.strip():
+                entry = json.loads(line)
+                kept.append({key: entry[key] for key in ("t", "present", "analyzers", "audio")
+                             if key in entry})
+                for run in kept[-1].get("analyzers") or []:
+                    run.pop("spectrum", None)
+    return kept
+
+
+def beat_starts(passes):
+    """The `present` of every pass where an analyzer flags a beat after a run of it flagging
+    none, and the span of presents over which the analyzers ran."""
+    starts, span, flagging = [], None, False
+    for entry in passes:
+        runs = entry.get("analyzers") or []
+        if not runs:
+            continue
+        if "present" not in entry:
+            raise HarnessError("the trace has no `present`: this build does not time its Presents")
+        present = entry["present"]
+        span = (span[0] if span else present, present)
+        flagged = any(any(run["beats"]) for run in runs)
+        if flagged and not flagging:
+            starts.append(present)
+        flagging = flagged
+    return starts, span
+
+
+def match_clicks(onsets, starts, span):
+    """For each click heard while the analyzers ran, the time from it to the first beat start
+    that belongs to it, in ms; and how many such clicks no beat start belongs to."""
+    delays, missed = [], 0
+    for i, heard in enumerate(onsets):
+        if span is None or heard - EARLY_SECONDS < span[0] or heard + 0.5 > span[1]:
+            continue
+        until = onsets[i + 1] - EARLY_SECONDS if i + 1 < len(onsets) else span[1]
+        mine = [start for start in starts if heard - EARLY_SECONDS <= start < until]
+        if mine:
+            delays.append(1000 * (mine[0] - heard))
+        else:
+            missed += 1
+    return delays, missed
+
+
+def summarize(delays):
+    ordered = sorted(delays)
+    p95 = statistics.quantiles(ordered, n=20, method="inclusive")[18] if len(ordered) > 1 \
+        else ordered[0]
+    return {"clicks": len(ordered), "median": statistics.median(ordered), "p95": p95,
+            "min": ordered[0], "max": ordered[-1]}
+
+
+def sync_line(figures):
+    return (f"sync: {figures['clicks']} clicks, median {figures['median']:.1f} ms, "
+            f"p95 {figures['p95']:.1f} ms, min {figures['min']:.1f} ms, "
+            f"max {figures['max']:.1f} ms")
+
+
+def sync_faults(figures, missed):
+    faults = []
+    if figures["clicks"] < BOUNDS["clicks"]:
+        faults.append(f"only {figures['clicks']} clicks")
+    if missed:
+        faults.append(f"{missed} clicks heard but never flagged")
+    for key in ("min", "median", "p95"):
+        beyond = figures[key] < BOUNDS[key] if key == "min" else figures[key] > BOUNDS[key]
+        if beyond:
+            faults.append(f"{key} {figures[key]:.1f} ms beyond {BOUNDS[key]:g} ms")
+    return faults
+
+
+def machine_load():
+    """The machine's load beside a figure: real-time figures mean little on a machine with
+    more runnable processes than cores."""
+    return f"load {os.getloadavg()[0]:.1f} on {os.cpu_count()} cores"
+
+
+def measure_sync(args, server, display, processes, listener, folder, latency_msec):
+    disk = folder / "disk"
+    subprocess.run([sys.executable, str(HERE / "make_click_disk.py"), str(ROOT / "data"),
+                    str(disk)], check=True)
+    listener.onsets(0)  # whatever was heard before
+    passes = read_trace(run_program(args.build, disk, program_env(server, display, latency_msec),
+                                    folder, SYNC_SCRIPT, processes, 180))
+    onsets = listener.onsets(0.5)
+    (folder / "onsets.txt").write_text("".join(f"{t:.6f}\n" for t in onsets))
+    late = passes[-1].get("audio", {}).get("underruns", 0) if passes else 0
+    if late:
+        print(f"sync: the program reports {late} late blocks or underflows in this run",
+              file=sys.stderr)
+    starts, span = beat_starts(passes)
+    delays, missed = match_clicks(onsets, starts, span)
+    if not delays:
+        raise HarnessError(f"no click was heard while the analyzers ran ({len(onsets)} heard)")
+    return summarize(delays), missed
+
+
+def sync(args, server, display, processes, scratch):
+    listener = Listener(args.build, server, processes, CLICK_THRESHOLD, CLICK_GAP_MS)
+    medians, failed = [], False
+    for label, latency in (("the server's default latency", None),
+                           (f"PULSE_LATENCY_MSEC={LARGE_LATENCY_MSEC}", LARGE_LATENCY_MSEC)):
+        folder = scratch / ("sync-" + (latency or "default"))
+        folder.mkdir()
+        print(f"== sync on {server.describe()}, {label} ({machine_load()})", flush=True)
+        figures, missed = measure_sync(args, server, display, processes, listener, folder,
+                                       latency)
+        print(sync_line(figures), flush=True)
+        faults = sync_faults(figures, missed)
+        for fault in faults:
+            print(f"sync: out of bounds: {fault}", file=sys.stderr)
+        failed = failed or bool(faults)
+        medians.append(figures["median"])
+    apart = abs(medians[0] - medians[1])
+    if apart > BOUNDS["medians_apart"]:
+        print(f"sync: out of bounds: the medians lie {apart:.1f} ms apart", file=sys.stderr)
+        failed = True
+    print(f"== sync: medians {apart:.1f} ms apart; {'OUT OF BOUNDS' if failed else 'within bounds'}")
+    return not failed
+
+
+def busy_hogs(processes, count=2):
+    return [processes.start([sys.executable, "-c", "while True: pass"]) for _ in range(count)]
+
+
+def soak(args, server, display, processes, scratch):
+    folder = scratch / "soak"
+    folder.mkdir()
+    print(f"== soak on {server.describe()}: {args.soak:g} s live beside two busy processes "
+          f"({machine_load()})", flush=True)
+    hogs = busy_hogs(processes)
+    # Escape ends the show on the player screen; the wait's time-out is only a safety net.
+    script = SKIP_INTRO + f"{args.soak:.1f} key press ESCAPE\n"
+    try:
+        trace = run_program(args.build, ROOT / "data", program_env(server, display), folder,
+                            script, processes, args.soak * 3 + 120)
+    finally:
+        for hog in hogs:
+            processes.stop(hog)
+    passes = read_trace(trace)
+    audio = passes[-1].get("audio", {})
+    late = int(audio.get("underruns", 0))
+    ours = server.underflows()  # the program's stream is the only one playing
+    show = passes[-1]["t"]
+    print(f"soak: {show:.0f} s of show, {ours} server underflows, {late} late blocks of "
+          f"{audio.get('blocks', 0)}, longest mix {1000 * audio.get('longestMix', 0):.2f} ms")
+    if server.kind != "pulseaudio":
+        print("soak: the server's underflow notices are only counted on PulseAudio",
+              file=sys.stderr)
+    return ours == 0 and late == 0
+
+
+def startup(args, server, display, processes, scratch):
+    print(f"== startup on {server.describe()}: the first sound of song 0 at the sink, "
+          f"{args.runs} runs each ({machine_load()})", flush=True)
+    song = ROOT / "data" / "music" / "first_light.mod"
+    commands = {
+        "orvell": [str(args.build / "orvell"), "--no-setup", "--batch", "--data",
+                   str(ROOT / "data")],
+        "openmpt123": ["openmpt123", "--quiet", "--batch", "--driver", "pulseaudio", str(song)],
+    }
+    listener = Listener(args.build, server, processes, SILENT, STARTUP_GAP_MS)
+    env = program_env(server, display)
+    times = {name: [] for name in commands}
+    for _ in range(args.runs):
+        for name, command in commands.items():
+            # The sink is quiet again when the next start is timed.
+            listener.onsets(STARTUP_GAP_MS / 1000)
+            errors = scratch / f"{name}.stderr"
+            start = time.monotonic()
+            with open(errors, "a") as log:
+                process = processes.start(command, env=env, stdout=subprocess.DEVNULL,
+                                          stderr=log, stdin=subprocess.DEVNULL)
+            heard = listener.onset(30)
+            processes.stop(process)
+            if heard is None:
+                raise HarnessError(f"{name} was not heard within 30 s: "
+                                   f"{errors.read_text()[-300:]}")
+            times[name].append(1000 * (heard - start))
+    ours, theirs = (statistics.median(times[name]) for name in commands)
+    print(f"startup: orvell {ours:.0f} ms, openmpt123 {theirs:.0f} ms to the first sound of "
+          f"song 0 (median of {args.runs}; orvell {ours - theirs:+.0f} ms)")
+    for name in commands:
+        print(f"startup: {name} " + ", ".join(f"{t:.0f}" for t in times[name]) + " ms",
+              file=sys.stderr)
+    return ours - theirs <= 100
+
+
+def pipewire_installed():
+    return all(shutil.which(p) for p in ("pipewire", "wireplumber", "pipewire-pulse",
+                                         "dbus-daemon"))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--build", type=Path, default=ROOT / "build" / "release")
+    parser.add_argument("--server", choices=["pulseaudio", "pipewire", "all"],
+                        default="pulseaudio")
+    mode = parser.add_mutually_exclusive_group()
+    mode.add_argument("--soak", type=float, metavar="SECONDS")
+    mode.add_argument("--startup", action="store_true")
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--keep", type=Path, metavar="DIR")
+    args = parser.parse_args()
+    args.build = args.build.resolve()
+    if not (args.build / "orvell").exists():
+        print(f"sync: {args.build / 'orvell'} is not built", file=sys.stderr)
+        return 2
+    kinds = ["pulseaudio", "pipewire"] if args.server == "all" else [args.server]
+    if "pipewire" in kinds and not pipewire_installed():
+        print("sync: PipeWire is not installed (tools/install-deps.sh)", file=sys.stderr)
+        return 2
+
+    ok = True
+    for kind in kinds:
+        processes = Processes()
+        scratch = Path(tempfile.mkdtemp(prefix=f"orvell-sync-{kind}-"))
+        try:
+            server = SoundServer(kind, scratch, processes, debug_log=args.soak is not None)
+            server.start()
+            display = start_xvfb(processes, scratch)
+            run = soak if args.soak else startup if args.startup else sync
+            ok = run(args, server, display, processes, scratch) and ok
+        except HarnessError as error:
+            print(f"sync: {error}", file=sys.stderr)
+            return 2
+        finally:
+            processes.stop_all()
+            if args.keep:
+                shutil.copytree(scratch, args.keep / kind, dirs_exist_ok=True,
+                                ignore=shutil.ignore_patterns("runtime", "home", "disk"))
+            shutil.rmtree(scratch, ignore_errors=True)
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(2))
+    sys.exit(main())
