@@ -161,6 +161,9 @@ class Prefetched {
     }
     threads_.emplace_back([all, resolved = std::move(resolved)] {
       for (std::size_t i = 0; i < resolved.size(); ++i) (*all)[i].set_value(Decode(resolved[i]));
+      // SDL keeps a failed decode's error text per thread and frees it only when asked, since
+      // this thread is not one of SDL's own.
+      SDL_TLSCleanup();
     });
   }
 
