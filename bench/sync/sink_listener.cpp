@@ -175,14 +175,14 @@ void OnContextState(pa_context* context, void* user) {
     case PA_CONTEXT_READY: {
       // Mono float at the source's own rate: the server mixes the channels down and resamples
       // nothing, so every frame keeps its time.
-      pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, 44100, 1};
-      listener->stream = pa_stream_new(context, "Orvell sync listener", &spec, nullptr);
+      pa_sample_spec format{PA_SAMPLE_FLOAT32NE, 44100, 1};
+      listener->stream = pa_stream_new(context, "Orvell sync listener", &format, nullptr);
       pa_stream_set_state_callback(listener->stream, OnStreamState, listener);
       pa_stream_set_read_callback(listener->stream, OnRead, listener);
       // Fragments of 5 ms keep the time between a frame's arrival and its reading short.
       pa_buffer_attr attr{};
       attr.maxlength = std::uint32_t(-1);
-      attr.fragsize = std::uint32_t(pa_usec_to_bytes(5000, &spec));
+      attr.fragsize = std::uint32_t(pa_usec_to_bytes(5000, &format));
       auto flags = pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
                                      PA_STREAM_ADJUST_LATENCY | PA_STREAM_FIX_RATE);
       if (pa_stream_connect_record(listener->stream, listener->options.source.c_str(), &attr,

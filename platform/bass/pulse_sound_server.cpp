@@ -78,8 +78,8 @@ class PulseServer final : public SoundServer {
       }
     }
 
-    const pa_sample_spec spec = {PA_SAMPLE_FLOAT32NE, kOutputRate, 2};
-    stream_.reset(pa_stream_new_with_proplist(context_.get(), "Music", &spec, nullptr,
+    const pa_sample_spec format = {PA_SAMPLE_FLOAT32NE, kOutputRate, 2};
+    stream_.reset(pa_stream_new_with_proplist(context_.get(), "Music", &format, nullptr,
                                               Properties(true).get()));
     if (!stream_) return Fail();
     pa_stream_set_underflow_callback(
