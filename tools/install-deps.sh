@@ -15,7 +15,7 @@ packages=(
   dpkg-dev file desktop-file-utils groff-base
   python3-pil fonts-bebas-neue
   python3-numpy vorbis-tools flac openmpt123
-  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev ffmpeg
+  libavformat-dev libavcodec-dev libavutil-dev ffmpeg
   clang libclang-rt-14-dev
 )
 

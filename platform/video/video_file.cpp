@@ -1,11 +1,10 @@
-// The video file on libavformat, libavcodec and libswscale: an encoding thread that converts and
+// The video file on libavformat and libavcodec: an encoding thread that converts and
 // encodes pictures and sound in the order they came, and a writing thread that interleaves the
 // packets into the file.
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/opt.h>
-#include <libswscale/swscale.h>
 }
 
 #include <algorithm>
@@ -19,6 +18,7 @@ extern "C" {
 #include <variant>
 
 #include "platform/video/video_file.h"
+#include "platform/video/yuv_conversion.h"
 
 namespace video {
 
@@ -34,9 +34,6 @@ struct FreeFrame {
 struct FreePacket {
   void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
-struct FreeScaler {
-  void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
-};
 struct CloseFormat {
   void operator()(AVFormatContext* format) const {
     if (format->pb) avio_closep(&format->pb);
@@ -46,7 +43,6 @@ struct CloseFormat {
 using CodecPtr = std::unique_ptr<AVCodecContext, FreeCodec>;
 using FramePtr = std::unique_ptr<AVFrame, FreeFrame>;
 using PacketPtr = std::unique_ptr<AVPacket, FreePacket>;
-using ScalerPtr = std::unique_ptr<SwsContext, FreeScaler>;
 using FormatPtr = std::unique_ptr<AVFormatContext, CloseFormat>;
 
 // Enough for the encoder to work on one picture while the caller fills the next ones.
@@ -163,7 +159,6 @@ class FfmpegVideoFile final : public VideoFile {
   FormatPtr format_;
   Stream video_;
   Stream audio_;
-  ScalerPtr scaler_;
   FramePtr picture_;
   FramePtr sound_;
   std::int64_t picturesEncoded_ = 0;
@@ -232,7 +227,7 @@ bool FfmpegVideoFile::Open(const std::string& path, int width, int height, std::
   v->time_base = {1, kPicturesPerSecond};
   v->framerate = {kPicturesPerSecond, 1};
   v->pix_fmt = AV_PIX_FMT_YUV420P;
-  // swscale converts with BT.601's coefficients in limited range; say so, so that players
+  // The pictures are converted with BT.601's coefficients in limited range; say so, so that players
   // convert back with the same ones at every size.
   v->color_range = AVCOL_RANGE_MPEG;
   v->colorspace = AVCOL_SPC_SMPTE170M;
@@ -256,11 +251,9 @@ bool FfmpegVideoFile::Open(const std::string& path, int width, int height, std::
   }
   if (!AddStream(sound, &audio_, error)) return false;
 
-  scaler_.reset(sws_getContext(width, height, AV_PIX_FMT_RGBA, width, height, AV_PIX_FMT_YUV420P,
-                               SWS_BICUBIC, nullptr, nullptr, nullptr));
   picture_.reset(av_frame_alloc());
   sound_.reset(av_frame_alloc());
-  if (!scaler_ || !picture_ || !sound_) {
+  if (!picture_ || !sound_) {
     *error = "out of memory for the video encoder";
     return false;
   }
@@ -326,11 +319,9 @@ void FfmpegVideoFile::Encode() {
 
 void FfmpegVideoFile::EncodePicture(const std::vector<std::uint8_t>& rgba) {
   if (av_frame_make_writable(picture_.get()) < 0) return Fail("out of memory for the video");
-  // Rows come bottom up: start at the last one and step backwards.
-  const int stride = width_ * 4;
-  const std::uint8_t* source[1] = {rgba.data() + std::size_t(height_ - 1) * std::size_t(stride)};
-  const int strides[1] = {-stride};
-  sws_scale(scaler_.get(), source, strides, 0, height_, picture_->data, picture_->linesize);
+  RgbaToYuv420(rgba.data(), width_, height_,
+               {{picture_->data[0], picture_->data[1], picture_->data[2]},
+                {picture_->linesize[0], picture_->linesize[1], picture_->linesize[2]}});
   picture_->pts = picturesEncoded_++;
   Send(video_, picture_.get());
 }
