@@ -78,8 +78,13 @@ echo "dialog_class $(xprop -id "$dialog" WM_CLASS | cut -d= -f2)"
 echo "dialog_icons $(xprop -id "$dialog" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' |
   tr -d ' ' | tr '\n' ' ')"
 
-# Without a window manager the keyboard goes where the pointer is.
+# Without a window manager the keyboard goes where the pointer is. With one, it goes to the
+# active window, which on a busy machine the manager may not have made the dialog yet; its key
+# bindings (Alt+F4) act on that window too.
 xdotool mousemove $((X + 20)) $((Y + 20))
+if [[ $action == fullscreen || $action == close-box ]]; then
+  timeout 10 xdotool windowactivate --sync "$dialog" >/dev/null 2>&1
+fi
 sleep 0.3
 case $action in
   accept) press Return ;;
