@@ -31,7 +31,7 @@ void VideoExport::FrameDrawn(std::uint64_t pass, IDirect3DDevice9* device) {
   }
   ++nextPass_;
   reader_->Start();
-  while (reader_->Pending() > 1) TakeOldest();
+  while (reader_->Pending() > 2) TakeOldest();
 }
 
 void VideoExport::DeviceClosing(IDirect3DDevice9*) {

@@ -22,8 +22,8 @@ class VideoExport : public FrameSink {
   // picture. The sink refers to this export, which must outlive the audio engine's use of it.
   bass::OfflineSink SoundSink();
 
-  // The picture of pass n is read back as pass n + 1 is drawn, and the last one as the device
-  // closes, so the frame loop never waits for a copy in flight.
+  // The picture of pass n is read back once pass n + 2 is drawn, and the last ones as the device
+  // closes, so the frame loop never waits for a frame still being drawn.
   void FrameDrawn(std::uint64_t pass, IDirect3DDevice9* device) override;
   void DeviceClosing(IDirect3DDevice9* device) override;
 

@@ -23,17 +23,17 @@ struct FrameImage {
 // is not part of the picture. D3DERR_NOTAVAILABLE on the recording device, which draws nothing.
 HRESULT CaptureFrame(IDirect3DDevice9* device, FrameImage* image);
 
-// Reads frames back without making the frame wait for it: Start begins copying the back buffer
-// (call it before Present) and returns at once; Take later hands over the oldest frame started
-// and not yet taken, by when the copy has usually finished. At most two frames are pending. Main
-// thread; destroy the reader before the device.
+// Reads frames back without making the frame wait for it: Start keeps the frame drawn so far
+// (call it before Present, after the frame's last draw) and returns at once; Take later hands
+// over the oldest frame kept and not yet taken, which waits least once two newer ones have been
+// kept. At most three frames are pending. Main thread; destroy the reader before the device.
 class FrameReader {
  public:
   // Null on the recording device, which draws nothing.
   static std::unique_ptr<FrameReader> Open(IDirect3DDevice9* device);
   virtual ~FrameReader() = default;
 
-  // Starts reading the frame drawn so far; does nothing while two frames are pending.
+  // Keeps the frame drawn so far; does nothing while three frames are pending.
   virtual void Start() = 0;
   virtual std::size_t Pending() const = 0;
   // Copies the oldest pending frame into rgba: the back buffer's width × height pixels, 4 bytes

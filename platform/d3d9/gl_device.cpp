@@ -226,9 +226,11 @@ class GlDevice final : public DeviceCore {
     if (SDL_GL_GetCurrentContext() != context_.get()) SDL_GL_MakeCurrent(window_, context_.get());
   }
   HRESULT Capture(FrameImage* image);
-  // Starts copying the back buffer, bottom row first, into the pixel pack buffer, which is sized
-  // to hold it; GL finishes the copy while the caller goes on. Returns the bytes it will hold.
-  std::size_t StartReadback(GLuint pixelBuffer);
+  // Takes the back buffer's colour buffer, holding the frame drawn so far, in exchange for
+  // *colour, which is made at the back buffer's size when *width × *height is not it; both then
+  // give the colour buffer's size. Drawing goes on into the new one (every frame clears it
+  // first) while the next Present still shows the frame handed over.
+  void ExchangeColourBuffer(GlName<DeleteRenderbuffer>* colour, UINT* width, UINT* height);
 
  protected:
   HRESULT ApplyPresentation(D3DPRESENT_PARAMETERS* parameters) override;
@@ -255,6 +257,9 @@ class GlDevice final : public DeviceCore {
   GlName<DeleteFramebuffer> framebuffer_;
   GlName<DeleteRenderbuffer> colourBuffer_;
   GlName<DeleteRenderbuffer> depthBuffer_;
+  // Holds the colour buffer last handed over, which the next Present shows.
+  GlName<DeleteFramebuffer> handedOver_;
+  bool presentHandedOver_ = false;
   GlName<DeleteVertexArray> vertexArray_;
   std::array<GlName<DeleteSampler>, D3DMAX_TEXTURE_STAGES> samplers_;
   std::unique_ptr<GlTexture> white_;  // what a program reads from a stage without a texture
@@ -378,6 +383,7 @@ bool GlDevice::CreateObjects() {
   glUseProgram(program);
   glUniform1i(glGetUniformLocation(program, "stage0"), 0);
   framebuffer_ = Generated<DeleteFramebuffer>(glGenFramebuffers);
+  handedOver_ = Generated<DeleteFramebuffer>(glGenFramebuffers);
   CheckGl("device objects");
   return true;
 }
@@ -452,11 +458,12 @@ void GlDevice::ClearTarget(DWORD flags, D3DCOLOR colour, float z) {
 }
 
 HRESULT GlDevice::PresentFrame() {
+  const bool handedOver = std::exchange(presentHandedOver_, false);
   if (!os::WindowFromSdlId(windowId_)) return D3DERR_DEVICELOST;
   MakeCurrent();
   int width = 0, height = 0;
   SDL_GL_GetDrawableSize(window_, &width, &height);
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_.get());
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, handedOver ? handedOver_.get() : framebuffer_.get());
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   const bool sameSize = UINT(width) == width_ && UINT(height) == height_;
   glBlitFramebuffer(0, 0, GLint(width_), GLint(height_), 0, 0, width, height, GL_COLOR_BUFFER_BIT,
@@ -631,33 +638,42 @@ HRESULT GlDevice::Capture(FrameImage* image) {
   return D3D_OK;
 }
 
-std::size_t GlDevice::StartReadback(GLuint pixelBuffer) {
+void GlDevice::ExchangeColourBuffer(GlName<DeleteRenderbuffer>* colour, UINT* width, UINT* height) {
   MakeCurrent();
-  const std::size_t bytes = std::size_t(width_) * height_ * 4;
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_.get());
-  glBindBuffer(GL_PIXEL_PACK_BUFFER, pixelBuffer);
-  glBufferData(GL_PIXEL_PACK_BUFFER, GLsizeiptr(bytes), nullptr, GL_STREAM_READ);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, GLsizei(width_), GLsizei(height_), GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-  glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-  CheckGl("glReadPixels into a pixel buffer");
-  return bytes;
+  if (*width != width_ || *height != height_) {
+    glBindRenderbuffer(GL_RENDERBUFFER, colour->get());
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, GLsizei(width_), GLsizei(height_));
+    *width = width_;
+    *height = height_;
+  }
+  std::swap(*colour, colourBuffer_);
+  glBindFramebuffer(GL_FRAMEBUFFER, handedOver_.get());
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour->get());
+  glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_.get());
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                            colourBuffer_.get());
+  presentHandedOver_ = true;
+  CheckGl("exchanging the colour buffer");
 }
 
-// Two pixel pack buffers used in turn, so that the copy of one frame runs while the frame before
-// is taken out of the other.
+// Three colour buffers taken from the device in turn, each read back two passes after it was
+// drawn. Reading the back buffer at once would wait for the frame to be finished, which on a
+// software rasterizer keeps the next frame from being set up meanwhile, and a copy on the GPU
+// costs that rasterizer as much as a frame; a frame two passes old is finished and costs a copy
+// into memory.
 class GlFrameReader final : public FrameReader {
  public:
   explicit GlFrameReader(GlDevice& device) : device_(device) {
     device_.MakeCurrent();
-    for (Slot& slot : slots_) slot.buffer = Generated<DeleteBuffer>(glGenBuffers);
+    reading_ = Generated<DeleteFramebuffer>(glGenFramebuffers);
+    for (Slot& slot : slots_) slot.colour = Generated<DeleteRenderbuffer>(glGenRenderbuffers);
   }
   ~GlFrameReader() override { device_.MakeCurrent(); }
 
   void Start() override {
     if (pending_ == slots_.size()) return;
     Slot& slot = slots_[(taken_ + pending_) % slots_.size()];
-    slot.bytes = device_.StartReadback(slot.buffer.get());
+    device_.ExchangeColourBuffer(&slot.colour, &slot.width, &slot.height);
     ++pending_;
   }
 
@@ -666,26 +682,31 @@ class GlFrameReader final : public FrameReader {
   bool Take(BYTE* rgba, std::size_t bytes) override {
     if (pending_ == 0) return false;
     Slot& slot = slots_[taken_ % slots_.size()];
-    device_.MakeCurrent();
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, slot.buffer.get());
-    const void* pixels =
-        glMapBufferRange(GL_PIXEL_PACK_BUFFER, 0, GLsizeiptr(slot.bytes), GL_MAP_READ_BIT);
-    if (pixels) std::copy_n(static_cast<const BYTE*>(pixels), std::min(bytes, slot.bytes), rgba);
-    glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
-    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-    CheckGl("mapping a pixel buffer");
     ++taken_;
     --pending_;
-    return pixels != nullptr && bytes == slot.bytes;
+    if (bytes != std::size_t(slot.width) * slot.height * 4) return false;
+    device_.MakeCurrent();
+    GLint drawn = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &drawn);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, reading_.get());
+    glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              slot.colour.get());
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, GLsizei(slot.width), GLsizei(slot.height), GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, GLuint(drawn));
+    CheckGl("reading a frame back");
+    return true;
   }
 
  private:
   struct Slot {
-    GlName<DeleteBuffer> buffer;
-    std::size_t bytes = 0;
+    GlName<DeleteRenderbuffer> colour;
+    UINT width = 0;
+    UINT height = 0;
   };
   GlDevice& device_;
-  std::array<Slot, 2> slots_;
+  GlName<DeleteFramebuffer> reading_;
+  std::array<Slot, 3> slots_;
   std::size_t taken_ = 0;
   std::size_t pending_ = 0;
 };

@@ -6,6 +6,8 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/opt.h>
 }
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -51,6 +53,11 @@ constexpr std::size_t kPictureBuffers = 4;
 // a speed that keeps up with the show.
 constexpr char kX264Preset[] = "ultrafast";
 constexpr char kX264Quality[] = "14";
+// The encoder yields the processor to the show's rendering, whose threads meet at every frame:
+// an encoder that took the processor from one of them held up all of them. The pool of picture
+// buffers stops the rendering from running far ahead of an encoder that falls behind. x264 works
+// on the encoding thread itself (one thread keeps up with the show) so that it yields too.
+constexpr int kEncoderNice = 19;
 constexpr std::int64_t kAacBitRate = 256000;
 
 std::string Describe(int code) {
@@ -235,6 +242,7 @@ bool FfmpegVideoFile::Open(const std::string& path, int width, int height, std::
   v->color_trc = AVCOL_TRC_IEC61966_2_1;
   av_opt_set(v->priv_data, "preset", kX264Preset, 0);
   av_opt_set(v->priv_data, "crf", kX264Quality, 0);
+  v->thread_count = 1;
   if (!AddStream(h264, &video_, error)) return false;
 
   audio_.codec.reset(avcodec_alloc_context3(sound));
@@ -287,6 +295,8 @@ bool FfmpegVideoFile::Open(const std::string& path, int width, int height, std::
 }
 
 void FfmpegVideoFile::Encode() {
+  // Linux gives each thread a nice value of its own.
+  setpriority(PRIO_PROCESS, id_t(gettid()), kEncoderNice);
   for (;;) {
     Job job;
     {
