@@ -149,7 +149,7 @@ std::uint64_t Mixer::HeardFrame(Clock::time_point now) const {
   return heard > timeline.latencyFrames ? heard - timeline.latencyFrames : 0;
 }
 
-void Mixer::Mix(float* out, size_t frames) {
+void Mixer::ReadTable() {
   // In real time the table as the main thread left it, unless it is changing it this moment:
   // then the last block's. Channels are let go of here only with the table locked (see Decode).
   bool realTime = decoder_.joinable();
@@ -163,6 +163,15 @@ void Mixer::Mix(float* out, size_t frames) {
     mixVolume_ = volume_;
     channelsLock_.unlock();
   }
+}
+
+bool Mixer::AnythingPlaying() {
+  ReadTable();
+  return !playing_.empty();
+}
+
+void Mixer::Mix(float* out, size_t frames) {
+  ReadTable();
   Timeline timeline = timeline_.Load();
   float target = float(mixVolume_) / 100.0f;
   size_t done = 0;

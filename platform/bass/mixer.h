@@ -66,6 +66,9 @@ class Mixer {
 
   // Mixing thread: mixes the next frames into out (interleaved stereo).
   void Mix(float* out, size_t frames);
+  // Mixing thread: whether any channel plays, as the table is now (or as it was last read while
+  // the main thread is changing it).
+  bool AnythingPlaying();
 
  private:
   struct Timeline {
@@ -80,6 +83,8 @@ class Mixer {
   };
 
   void Decode();
+  // Mixing thread: takes the playing channels and the volume from the table into playing_.
+  void ReadTable();
 
   // The main thread and the decoder; the mixing thread only tries it, in real time.
   mutable std::mutex channelsLock_;

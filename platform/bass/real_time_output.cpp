@@ -39,6 +39,8 @@ constexpr SoundServer::Timeout kRetryTimeout{150};
 constexpr SoundServer::Timeout kRoomWait{20};
 // A server that takes nothing for this long has stopped playing: as good as gone.
 constexpr Clock::duration kStalledServer = std::chrono::seconds(1);
+// How often the stream looks for the first sound to play, before which it queues nothing.
+constexpr Clock::duration kFirstSoundPoll = std::chrono::milliseconds(1);
 
 class RealTimeOutput final : public Output {
  public:
@@ -90,6 +92,12 @@ class RealTimeOutput final : public Output {
     while (!Stopping()) {
       std::optional<size_t> room = server_->WaitForRoom(kRoomWait);
       if (!room) break;
+      // Silence queued ahead of the first sound would hold it back by the whole queue.
+      if (!sounded_ && !(sounded_ = mixer_.AnythingPlaying())) {
+        std::this_thread::sleep_for(kFirstSoundPoll);
+        lastRoom = Clock::now();
+        continue;
+      }
       auto now = Clock::now();
       if (*room == 0) {
         if (now - lastRoom < kStalledServer) continue;
@@ -154,6 +162,7 @@ class RealTimeOutput final : public Output {
   std::atomic<Clock::rep> longestStreamMix_{0};
   std::atomic<std::uint64_t> underflows_{0};  // over every stream so far
   std::uint64_t underflowsBefore_ = 0;        // of the streams before this one
+  bool sounded_ = false;                      // a channel has played: from then on all is queued
   std::vector<float> block_;
   std::mutex lock_;
   std::condition_variable wake_;

@@ -154,11 +154,17 @@ TEST(ServerOutput, TriesTheServerThenTheDeviceThenTheNullOutput) {
   };
 
   {
+    // Nothing is queued before the first sound, which then comes first.
     Mixer mixer;
     auto script = std::make_shared<ServerScript>();
     auto output = OpenRealTimeOutput(mixer, std::make_unique<FakeServer>(script), openDevice);
+    std::this_thread::sleep_for(milliseconds(50));
+    EXPECT_EQ((std::lock_guard(script->lock), script->framesWritten), 0u);
+    PlayCounting(mixer);
     EXPECT_TRUE(
         WaitFor([&] { return std::lock_guard(script->lock), script->framesWritten > 0; }, 5.0));
+    EXPECT_EQ((std::lock_guard(script->lock), script->firstFrameOfEachStream),
+              std::vector<std::uint64_t>{0});
     EXPECT_EQ(deviceOpens, 0);
     EXPECT_EQ(output->Timing().underruns, 3u) << "the server's underflows count";
   }
@@ -211,6 +217,7 @@ TEST(ServerOutput, TheSpectrumReadsTheFramesTheServerSaysAreHeardNow) {
 
   // The output hands the server's report on as it writes.
   Mixer live;
+  PlayCounting(live);
   auto script = std::make_shared<ServerScript>();
   script->room = script->takes = 48000;
   script->pending = 44100;
