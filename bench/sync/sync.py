@@ -145,6 +145,8 @@ class SoundServer:
                               text=True, timeout=10)
 
     def start(self):
+        # The log's times count from about here.
+        self.started = time.monotonic()
         with open(self.log, "w") as log:
             self.start_processes(self.server_env(), log)
         wait_for(lambda: self.pactl("info").returncode == 0, 15, f"the {self.kind} server")
@@ -161,7 +163,8 @@ class SoundServer:
             self.processes.start(
                 ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
                  f"--load=module-null-sink sink_name={SINK}", "--load=module-native-protocol-unix",
-                 "--log-target=stderr", "--log-level=" + ("debug" if self.debug_log else "notice")],
+                 "--log-target=stderr", "--log-time=1",
+                 "--log-level=" + ("debug" if self.debug_log else "notice")],
                 env=env, stdout=log, stderr=log)
         else:
             bus = self.runtime / "bus"
@@ -182,9 +185,10 @@ class SoundServer:
 
     def underflows(self):
         """PulseAudio's notices of a playback stream run dry, from its debug log: one for each
-        underflow it sends to the client."""
+        underflow it sends to the client, as the CLOCK_MONOTONIC time it was logged at."""
         log = self.log.read_text(errors="replace")
-        return len(re.findall(r"(?:Implicit|Actual) underrun of '", log))
+        return [self.started + float(at) for at in
+                re.findall(r"\(\s*([0-9.]+)\|[^)]*\).*(?:Implicit|Actual) underrun of '", log)]
 
 
 def start_xvfb(processes, folder):
@@ -439,10 +443,18 @@ def soak(args, server, display, processes, scratch):
     passes = read_trace(trace)
     audio = passes[-1].get("audio", {})
     late = int(audio.get("underruns", 0))
-    ours = server.underflows()  # the program's stream is the only one playing
+    underflows = server.underflows()  # the program's stream is the only one playing
+    ours = len(underflows)
     show = passes[-1]["t"]
     print(f"soak: {show:.0f} s of show, {ours} server underflows, {late} late blocks of "
           f"{audio.get('blocks', 0)}, longest mix {1000 * audio.get('longestMix', 0):.2f} ms")
+    presented = [p for p in passes if "present" in p]
+    if underflows and presented:
+        # Show time of the pass presented last before each, to tell a start or an end from a run.
+        times = [max((p for p in presented if p["present"] <= at), key=lambda p: p["present"],
+                     default=presented[0])["t"] for at in underflows]
+        print("soak: server underflows at " + ", ".join(f"{t:.1f}" for t in times) +
+              " s of show", file=sys.stderr)
     if server.kind != "pulseaudio":
         print("soak: the server's underflow notices are only counted on PulseAudio",
               file=sys.stderr)

@@ -57,7 +57,8 @@ TEST(DebianPackage, InstallsIntoAnEmptyRootAndRunsFromThere) {
   ASSERT_EQ(control.status, 0) << control.out;
   EXPECT_NE(control.out.find("Package: orvell\n"), std::string::npos) << control.out;
   EXPECT_NE(control.out.find("Section: games\n"), std::string::npos) << control.out;
-  for (const char* library : {"libgtk-3-0", "libsdl2-2.0-0", "libopenmpt0", "libgl1-mesa-dri"}) {
+  for (const char* library :
+       {"libgtk-3-0", "libsdl2-2.0-0", "libopenmpt0", "libgl1-mesa-dri", "libavcodec59"}) {
     EXPECT_NE(control.out.find(library), std::string::npos) << library << " in " << control.out;
   }
 
@@ -67,7 +68,8 @@ TEST(DebianPackage, InstallsIntoAnEmptyRootAndRunsFromThere) {
   for (const char* file :
        {"bin/orvell", "share/orvell/data/gui.fx", "share/orvell/data/disk.cfg",
         "share/orvell/data/tit.png", "share/applications/orvell.desktop", "share/man/man6/orvell.6",
-        "share/doc/orvell/making-a-disk.md", "share/doc/orvell/images/tit-template.png"}) {
+        "share/doc/orvell/making-a-disk.md", "share/doc/orvell/images/tit-template.png",
+        "lib/orvell/orvell-video.so"}) {
     EXPECT_TRUE(fs::is_regular_file(usr / file)) << file;
   }
   EXPECT_FALSE(fs::exists(usr / "share/orvell/data/README.md"));
@@ -108,6 +110,11 @@ TEST(DebianPackage, InstallsIntoAnEmptyRootAndRunsFromThere) {
   EXPECT_EQ(show.status, 0) << show.out;
   EXPECT_EQ(show.out.find("gui.fx"), std::string::npos) << show.out;
   EXPECT_TRUE(fs::is_regular_file(fs::path(folder) / "elsewhere/out/frame-000004.png"));
+  // And it finds the module that writes videos where it was installed.
+  Shell video = RunShell(
+      "cd " + folder + "/elsewhere && " + orvell + " --video out.mkv --duration 0.1", folder);
+  EXPECT_EQ(video.status, 0) << video.out;
+  EXPECT_TRUE(fs::is_regular_file(fs::path(folder) / "elsewhere/out.mkv"));
 
   // From there it also starts a disk of one's own from the installed one, which passes the check.
   Shell newDisk =
