@@ -1,7 +1,10 @@
 // Loading at start-up and freeing at shutdown.
 #include "content/global_initialization_scene.h"
 
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/release_and_clear.h"
 #include "app/show_message.h"
@@ -25,6 +28,33 @@ constexpr const char* kCreditsFile = "data/credits.png";
 void LoadTexture(IDirect3DDevice9* device, const char* path, IDirect3DTexture9** texture) {
   // A picture that does not load stays null and is drawn untextured.
   if (!device || FAILED(D3DXCreateTextureFromFileW(device, path, texture))) *texture = nullptr;
+}
+
+// The four lines of disk.cfg that describe a song.
+struct SongLines {
+  std::string type, file, title, infoText;
+};
+
+SongLines ReadSongLines(DiskConfig& config) {
+  SongLines lines;
+  lines.type = config.ReadLine();
+  lines.file = config.ReadLine();
+  lines.title = config.ReadLine();
+  lines.infoText = config.ReadLine();
+  return lines;
+}
+
+bool KnownSongType(const std::string& type) {
+  return type == "mod" || type == "stream";
+}
+
+// What a song of a known type loads, or nothing when its name leaves the music folder.
+std::optional<bass::MusicFile> SongMusicFile(const SongLines& lines) {
+  if (!StaysInMusicFolder(lines.file)) return std::nullopt;
+  std::string path = "data/music/" + lines.file;
+  bool module = lines.type == "mod";
+  DWORD flags = module ? ModuleLoadFlags(path) : BASS_SAMPLE_FLOAT;
+  return bass::MusicFile{module, std::move(path), flags};
 }
 
 }  // namespace
@@ -69,25 +99,22 @@ GlobalInitializationScene::GlobalInitializationScene() {
   BASS_Init(-1, 44100, 0, nullptr, nullptr);
 
   for (Song& song : player->songs) {
-    std::string type = config.ReadLine();
-    std::string file = config.ReadLine();
-    song.title = config.ReadLine();
+    SongLines lines = ReadSongLines(config);
+    song.title = lines.title;
     song.titleWidth = MeasureTextLine(song.title, 0.05f);
     song.titleOffset = 0.0f;
-    std::string path = "data/music/" + file;
-    bool onDisk = StaysInMusicFolder(file);
-    if (type == "mod") {
-      song.handle =
-          onDisk ? BASS_MusicLoad(FALSE, path.c_str(), 0, 0, ModuleLoadFlags(path), 0) : 0;
-    } else if (type == "stream") {
-      song.handle =
-          onDisk ? BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, BASS_SAMPLE_FLOAT) : 0;
+    if (KnownSongType(lines.type)) {
+      std::optional<bass::MusicFile> music = SongMusicFile(lines);
+      const char* path = music ? music->path.c_str() : nullptr;
+      song.handle = !music          ? 0
+                    : music->module ? BASS_MusicLoad(FALSE, path, 0, 0, music->flags, 0)
+                                    : BASS_StreamCreateFile(FALSE, path, 0, 0, music->flags);
     } else {
       ShowMessage("Unsupported song type");
       song.handle = 0;
     }
     if (song.handle == 0) ShowMessage("Failed to load music file. Sorry.");
-    song.infoText = config.ReadLine();
+    song.infoText = lines.infoText;
     song.infoHeight = MeasureTextBox(song.infoText, 0.05f, 0.3f);
     song.infoScroll = 0.5f;
   }
@@ -102,8 +129,18 @@ GlobalInitializationScene::GlobalInitializationScene() {
   player->playing = player->songCount > 0;
 }
 
-void GlobalInitializationScene::PrefetchPictures() {
+void GlobalInitializationScene::Prefetch() {
   d3dx::PrefetchImageFiles({kTitleAtlasFile, kCloudRingFile, kCreditsFile});
+  DiskConfig config;
+  config.Open(os::ResolveDataPath("data/disk.cfg"));
+  int count = SaneSongCount(config.ReadSongCount(), config.EntriesLeft());
+  std::vector<bass::MusicFile> files;
+  for (int i = 0; i < count; ++i) {
+    SongLines lines = ReadSongLines(config);
+    if (!KnownSongType(lines.type)) continue;
+    if (std::optional<bass::MusicFile> music = SongMusicFile(lines)) files.push_back(*music);
+  }
+  bass::PrefetchMusicFiles(files);
 }
 
 GlobalInitializationScene::~GlobalInitializationScene() {

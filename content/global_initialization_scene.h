@@ -15,9 +15,10 @@ class GlobalInitializationScene : public Scene {
   ~GlobalInitializationScene() override;
   void Update() override {}
 
-  // Starts decoding the three pictures the constructor loads, to have them ready by then: called
-  // once the platform is open, so that they decode while the window and the device are created.
-  static void PrefetchPictures();
+  // Starts decoding the three pictures and opening the songs the constructor loads, to have them
+  // ready by then: called once the platform is open, so that this happens while the window and
+  // the device are created.
+  static void Prefetch();
 };
 
 // The module load flags for a music file: 32-bit float mixing, ramping, note reset on position

@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
 
   auto platform = os::Platform::Open(options.Offline(), &message);
   if (!platform) return Fail(message);
-  GlobalInitializationScene::PrefetchPictures();
+  GlobalInitializationScene::Prefetch();
 
   SceneManager* manager = SceneManager::Instance();
   Automation automation(manager);

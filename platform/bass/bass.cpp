@@ -3,7 +3,9 @@
 #include "platform/bass/bass.h"
 
 #include <algorithm>
+#include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@
 #include "platform/bass/source.h"
 #include "platform/bass/wav_writer.h"
 #include "platform/os/platform.h"
+#include "platform/os/prefetch.h"
 
 namespace {
 
@@ -71,6 +74,26 @@ bool Describe(BOOL mem, const void* file, QWORD offset, QWORD length, std::strin
   return true;
 }
 
+// Opens started ahead, by what they open: the kind, a module's flags and the resolved path.
+os::Prefetch<OpenedSource>& Ahead() {
+  static os::Prefetch<OpenedSource> prefetched;
+  return prefetched;
+}
+
+std::string PrefetchKey(bool module, DWORD flags, const std::string& resolved) {
+  return (module ? "module " + std::to_string(flags) : std::string("stream")) + " " + resolved;
+}
+
+// The open started ahead for a whole file, if there is one.
+std::optional<OpenedSource> TakePrefetched(bool module, DWORD flags, BOOL mem, QWORD offset,
+                                           QWORD length, const std::string& resolved) {
+  if (mem || offset != 0 || length != 0) return std::nullopt;
+  std::optional<std::future<OpenedSource>> ahead =
+      Ahead().Take(PrefetchKey(module, flags, resolved));
+  if (!ahead) return std::nullopt;
+  return ahead->get();
+}
+
 DWORD Adopt(OpenedSource opened) {
   lastLoadError = std::move(opened.error);
   if (!opened.source) return 0;
@@ -104,6 +127,20 @@ void RenderOfflineFrames(unsigned frames) {
   engine->offlineBlock.resize(2 * size_t(frames));
   engine->mixer.Mix(engine->offlineBlock.data(), frames);
   engine->offline(engine->offlineBlock.data(), frames);
+}
+
+void PrefetchMusicFiles(const std::vector<MusicFile>& files) {
+  std::vector<os::Prefetch<OpenedSource>::Job> jobs;
+  for (const MusicFile& file : files) {
+    std::string resolved = os::ResolveDataPath(file.path);
+    jobs.push_back({PrefetchKey(file.module, file.flags, resolved),
+                    [module = file.module, flags = file.flags, resolved] {
+                      SourceBytes bytes;
+                      bytes.path = resolved.c_str();
+                      return module ? OpenModule(bytes, flags) : OpenStream(bytes);
+                    }});
+  }
+  Ahead().Start(std::move(jobs));
 }
 
 const std::string& LastLoadError() {
@@ -149,7 +186,8 @@ HMUSIC BASS_MusicLoad(BOOL mem, const void* file, QWORD offset, DWORD length, DW
     lastLoadError = engine ? "no file named" : "the output is not started";
     return 0;
   }
-  return Adopt(OpenModule(bytes, flags));
+  std::optional<OpenedSource> ahead = TakePrefetched(true, flags, mem, offset, length, path);
+  return Adopt(ahead ? std::move(*ahead) : OpenModule(bytes, flags));
 }
 
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD) {
@@ -159,7 +197,8 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
     lastLoadError = engine ? "no file named" : "the output is not started";
     return 0;
   }
-  return Adopt(OpenStream(bytes));
+  std::optional<OpenedSource> ahead = TakePrefetched(false, 0, mem, offset, length, path);
+  return Adopt(ahead ? std::move(*ahead) : OpenStream(bytes));
 }
 
 BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {

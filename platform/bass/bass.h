@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/os/win32.h"
 
@@ -128,6 +129,21 @@ BOOL BASS_SetVolume(DWORD volume);
 BOOL BASS_MusicFree(DWORD handle);
 
 namespace bass {
+// A file a BASS_MusicLoad (module TRUE, with these flags) or a BASS_StreamCreateFile will open,
+// whole, from a path as those calls take it.
+struct MusicFile {
+  bool module;
+  std::string path;
+  DWORD flags;
+};
+
+// Starts opening the files on a thread of its own, in the order given (a module is read and
+// parsed, its length found; a stream's header is read), so that the load of one of them later
+// only waits for what is left of that. Each serves the first load of its file with mem FALSE,
+// offset and length 0 and, for a module, the same flags; the result is the same as without. May
+// come before BASS_Init.
+void PrefetchMusicFiles(const std::vector<MusicFile>& files);
+
 // Main thread: why the last BASS_MusicLoad or BASS_StreamCreateFile returned 0, in the decoder's
 // own words ("libopenmpt: ...", "libsndfile: ..."); empty after a load that succeeded.
 const std::string& LastLoadError();

@@ -12,7 +12,8 @@ namespace bass {
 
 constexpr unsigned kOutputRate = 44100;
 
-// Created on the main thread; from then on used by the audio thread alone.
+// Created on the main thread, or ahead on a thread of its own (PrefetchMusicFiles); from then on
+// used by the audio thread alone.
 class Source {
  public:
   virtual ~Source() = default;

@@ -10,18 +10,16 @@
 #include <cstdint>
 #include <cstring>
 #include <future>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "platform/d3d9/device_core.h"
 #include "platform/d3dx/d3dx9.h"
 #include "platform/os/platform.h"
+#include "platform/os/prefetch.h"
 #include "platform/os/window_system.h"
 
 namespace {
@@ -144,46 +142,9 @@ DecodedImage Decode(const std::string& resolved) {
   return image;
 }
 
-// Decodes started ahead, by resolved path; each is taken by the first load of its file. At exit
-// a decode nobody took is waited for, so that it never runs while the program comes down.
-class Prefetched {
- public:
-  ~Prefetched() {
-    for (std::thread& thread : threads_) thread.join();
-  }
-
-  void Start(std::vector<std::string> resolved) {
-    std::lock_guard hold(lock_);
-    // One thread decodes the files in the order named, so that the first needed is first ready.
-    auto all = std::make_shared<std::vector<std::promise<DecodedImage>>>(resolved.size());
-    for (std::size_t i = 0; i < resolved.size(); ++i) {
-      images_.insert_or_assign(resolved[i], (*all)[i].get_future());
-    }
-    threads_.emplace_back([all, resolved = std::move(resolved)] {
-      for (std::size_t i = 0; i < resolved.size(); ++i) (*all)[i].set_value(Decode(resolved[i]));
-      // SDL keeps a failed decode's error text per thread and frees it only when asked, since
-      // this thread is not one of SDL's own.
-      SDL_TLSCleanup();
-    });
-  }
-
-  std::optional<std::future<DecodedImage>> Take(const std::string& resolved) {
-    std::lock_guard hold(lock_);
-    auto found = images_.find(resolved);
-    if (found == images_.end()) return std::nullopt;
-    std::future<DecodedImage> image = std::move(found->second);
-    images_.erase(found);
-    return image;
-  }
-
- private:
-  std::mutex lock_;
-  std::map<std::string, std::future<DecodedImage>> images_;
-  std::vector<std::thread> threads_;
-};
-
-Prefetched& Ahead() {
-  static Prefetched prefetched;
+// Decodes started ahead, by resolved path.
+os::Prefetch<DecodedImage>& Ahead() {
+  static os::Prefetch<DecodedImage> prefetched;
   return prefetched;
 }
 
@@ -192,9 +153,14 @@ Prefetched& Ahead() {
 namespace d3dx {
 
 void PrefetchImageFiles(const std::vector<std::string>& paths) {
-  std::vector<std::string> resolved;
-  for (const std::string& path : paths) resolved.push_back(os::ResolveDataPath(path));
-  Ahead().Start(std::move(resolved));
+  std::vector<os::Prefetch<DecodedImage>::Job> jobs;
+  for (const std::string& path : paths) {
+    std::string resolved = os::ResolveDataPath(path);
+    jobs.push_back({resolved, [resolved] { return Decode(resolved); }});
+  }
+  // SDL keeps a failed decode's error text per thread and frees it only when asked, since the
+  // decoding thread is not one of SDL's own.
+  Ahead().Start(std::move(jobs), SDL_TLSCleanup);
 }
 
 }  // namespace d3dx

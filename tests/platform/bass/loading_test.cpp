@@ -52,6 +52,30 @@ TEST_F(Loading, DataPathsResolveToTheDisksFolder) {
   EXPECT_NE(stream, 0u);
 }
 
+TEST_F(Loading, FilesOpenedAheadLoadAsWithoutAndServeOnlyTheFirstMatchingLoad) {
+  std::filesystem::create_directories(Path("disk/music"));
+  Put("disk/music/song.mod", MakeMod(8, 3));
+  Put("disk/music/song.wav", MakeCountingWav(44100, 100));
+  os::SetDataFolder(Path("disk"));
+  bass::PrefetchMusicFiles({{true, "data/music/song.mod", kModFlags},
+                            {false, "data/music/song.wav", BASS_SAMPLE_FLOAT},
+                            {true, "data/music/absent.mod", kModFlags}});
+  HMUSIC ahead = BASS_MusicLoad(FALSE, "data/music/song.mod", 0, 0, kModFlags, 0);
+  HSTREAM stream = BASS_StreamCreateFile(FALSE, "data/music/song.wav", 0, 0, BASS_SAMPLE_FLOAT);
+  EXPECT_EQ(BASS_MusicLoad(FALSE, "data/music/absent.mod", 0, 0, kModFlags, 0), 0u);
+  EXPECT_EQ(bass::LastLoadError(), "the file cannot be read, or is larger than 256 MB");
+  // Loads that were not opened ahead, or whose open was taken, read the file as it is now.
+  Put("disk/music/song.mod", MakeMod(16, 3));
+  HMUSIC again = BASS_MusicLoad(FALSE, "data/music/song.mod", 0, 0, kModFlags, 0);
+  os::SetDataFolder("data");
+  ASSERT_NE(ahead, 0u);
+  EXPECT_EQ(BASS_ChannelGetLength(ahead), QWORD(std::lround(0.48 * 44100)) * 8);
+  EXPECT_EQ(BASS_ChannelGetLength(stream), 800u);
+  EXPECT_EQ(BASS_ChannelGetLength(again), QWORD(std::lround(0.96 * 44100)) * 8);
+  ASSERT_TRUE(BASS_ChannelPlay(ahead, FALSE));
+  EXPECT_GT(Peak(Render(5)), 0.01f);
+}
+
 TEST_F(Loading, MemoryIsReadAsAFileWouldBe) {
   Bytes mod = MakeMod(8, 3);
   Bytes wav = MakeCountingWav(44100, 3000);
