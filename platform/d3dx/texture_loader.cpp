@@ -6,7 +6,6 @@
 #include <SDL2/SDL_image.h>
 
 #include <strings.h>
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <future>
@@ -130,14 +129,20 @@ DecodedImage Decode(const std::string& resolved) {
   }
   os::SdlSurfacePtr decoded(header->decode(file.get()));
   if (!decoded) return Failure(D3DXERR_INVALIDDATA);
-  os::SdlSurfacePtr rgba(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_RGBA32, 0));
-  if (!rgba) return Failure(D3DXERR_INVALIDDATA);
+  // Most PNGs decode to RGBA8 already; a conversion would only copy the pixels once more.
+  os::SdlSurfacePtr converted;
+  const SDL_Surface* rgba = decoded.get();
+  if (decoded->format->format != SDL_PIXELFORMAT_RGBA32 || SDL_MUSTLOCK(decoded.get())) {
+    converted.reset(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_RGBA32, 0));
+    if (!converted) return Failure(D3DXERR_INVALIDDATA);
+    rgba = converted.get();
+  }
   DecodedImage image{D3D_OK, UINT(rgba->w), UINT(rgba->h), {}};
   const std::size_t row = std::size_t(rgba->w) * 4;
-  image.pixels.resize(row * std::size_t(rgba->h));
+  image.pixels.reserve(row * std::size_t(rgba->h));
   for (int y = 0; y < rgba->h; ++y) {
     const auto* source = static_cast<const BYTE*>(rgba->pixels) + std::size_t(y) * rgba->pitch;
-    std::copy_n(source, row, image.pixels.data() + std::size_t(y) * row);
+    image.pixels.insert(image.pixels.end(), source, source + row);
   }
   return image;
 }

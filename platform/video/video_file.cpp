@@ -2,11 +2,9 @@
 // made and kept until the program ends.
 #include "platform/video/video_file.h"
 
-#include <dlfcn.h>
-
 #include <cctype>
-#include <filesystem>
 
+#include "platform/os/module.h"
 #include "platform/video/video_module.h"
 
 namespace video {
@@ -22,50 +20,18 @@ std::string Extension(const std::string& path) {
   return extension;
 }
 
-// The module beside the program (a build) or in its library folder (an installation).
-class VideoModule {
- public:
-  VideoModule() {
-    std::error_code failed;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", failed);
-    const std::filesystem::path folder = program.parent_path();
-    for (const std::filesystem::path& candidate :
-         {folder / kVideoModuleFile, folder.parent_path() / "lib" / "orvell" / kVideoModuleFile}) {
-      handle_ = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-      if (handle_) break;
-      if (std::filesystem::exists(candidate, failed)) {
-        problem_ = dlerror();
-        return;
-      }
-    }
-    if (!handle_) {
-      problem_ = std::string("cannot find ") + kVideoModuleFile + " beside the program or in " +
-                 (folder.parent_path() / "lib" / "orvell").string();
-      return;
-    }
-    open_ = reinterpret_cast<decltype(&OrvellOpenVideoFile)>(dlsym(handle_, kVideoModuleEntry));
-    if (!open_) problem_ = std::string(kVideoModuleFile) + " has no " + kVideoModuleEntry;
+std::unique_ptr<VideoFile> OpenThroughModule(const std::string& path, bool mp4, int width,
+                                             int height, std::string* error) {
+  static const os::Module module(kVideoModuleFile);
+  std::string problem;
+  auto open =
+      reinterpret_cast<decltype(&OrvellOpenVideoFile)>(module.Entry(kVideoModuleEntry, &problem));
+  if (!open) {
+    *error = "video files cannot be written: " + problem;
+    return nullptr;
   }
-  ~VideoModule() {
-    if (handle_) dlclose(handle_);
-  }
-  VideoModule(const VideoModule&) = delete;
-  VideoModule& operator=(const VideoModule&) = delete;
-
-  std::unique_ptr<VideoFile> Open(const std::string& path, bool mp4, int width, int height,
-                                  std::string* error) const {
-    if (!open_) {
-      *error = "video files cannot be written: " + problem_;
-      return nullptr;
-    }
-    return std::unique_ptr<VideoFile>(open_(path, mp4, width, height, error));
-  }
-
- private:
-  void* handle_ = nullptr;
-  decltype(&OrvellOpenVideoFile) open_ = nullptr;
-  std::string problem_;
-};
+  return std::unique_ptr<VideoFile>(open(path, mp4, width, height, error));
+}
 
 }  // namespace
 
@@ -84,8 +50,7 @@ std::unique_ptr<VideoFile> VideoFile::Create(const std::string& path, int width,
              std::to_string(height);
     return nullptr;
   }
-  static const VideoModule module;
-  return module.Open(path, Extension(path) == "mp4", width, height, error);
+  return OpenThroughModule(path, Extension(path) == "mp4", width, height, error);
 }
 
 }  // namespace video

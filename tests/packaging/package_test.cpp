@@ -69,7 +69,7 @@ TEST(DebianPackage, InstallsIntoAnEmptyRootAndRunsFromThere) {
        {"bin/orvell", "share/orvell/data/gui.fx", "share/orvell/data/disk.cfg",
         "share/orvell/data/tit.png", "share/applications/orvell.desktop", "share/man/man6/orvell.6",
         "share/doc/orvell/making-a-disk.md", "share/doc/orvell/images/tit-template.png",
-        "lib/orvell/orvell-video.so"}) {
+        "lib/orvell/orvell-video.so", "lib/orvell/orvell-dialogs.so"}) {
     EXPECT_TRUE(fs::is_regular_file(usr / file)) << file;
   }
   EXPECT_FALSE(fs::exists(usr / "share/orvell/data/README.md"));
