@@ -229,7 +229,7 @@ class GlDevice final : public DeviceCore {
   // Takes the back buffer's colour buffer, holding the frame drawn so far, in exchange for
   // *colour, which is made at the back buffer's size when *width × *height is not it; both then
   // give the colour buffer's size. Drawing goes on into the new one (every frame clears it
-  // first) while the next Present still shows the frame handed over.
+  // first); the next Present shows nothing, the frame being the video's.
   void ExchangeColourBuffer(GlName<DeleteRenderbuffer>* colour, UINT* width, UINT* height);
 
  protected:
@@ -257,8 +257,7 @@ class GlDevice final : public DeviceCore {
   GlName<DeleteFramebuffer> framebuffer_;
   GlName<DeleteRenderbuffer> colourBuffer_;
   GlName<DeleteRenderbuffer> depthBuffer_;
-  // Holds the colour buffer last handed over, which the next Present shows.
-  GlName<DeleteFramebuffer> handedOver_;
+  // Since the colour buffer was last handed over, nothing was presented.
   bool presentHandedOver_ = false;
   GlName<DeleteVertexArray> vertexArray_;
   std::array<GlName<DeleteSampler>, D3DMAX_TEXTURE_STAGES> samplers_;
@@ -383,7 +382,6 @@ bool GlDevice::CreateObjects() {
   glUseProgram(program);
   glUniform1i(glGetUniformLocation(program, "stage0"), 0);
   framebuffer_ = Generated<DeleteFramebuffer>(glGenFramebuffers);
-  handedOver_ = Generated<DeleteFramebuffer>(glGenFramebuffers);
   CheckGl("device objects");
   return true;
 }
@@ -458,12 +456,14 @@ void GlDevice::ClearTarget(DWORD flags, D3DCOLOR colour, float z) {
 }
 
 HRESULT GlDevice::PresentFrame() {
-  const bool handedOver = std::exchange(presentHandedOver_, false);
   if (!os::WindowFromSdlId(windowId_)) return D3DERR_DEVICELOST;
+  // A frame handed over goes to a video, made without a display: the window is off screen, and
+  // copying the frame into it would cost the software rasterizer a pass over every pixel.
+  if (std::exchange(presentHandedOver_, false)) return D3D_OK;
   MakeCurrent();
   int width = 0, height = 0;
   SDL_GL_GetDrawableSize(window_, &width, &height);
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, handedOver ? handedOver_.get() : framebuffer_.get());
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_.get());
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   const bool sameSize = UINT(width) == width_ && UINT(height) == height_;
   glBlitFramebuffer(0, 0, GLint(width_), GLint(height_), 0, 0, width, height, GL_COLOR_BUFFER_BIT,
@@ -647,8 +647,6 @@ void GlDevice::ExchangeColourBuffer(GlName<DeleteRenderbuffer>* colour, UINT* wi
     *height = height_;
   }
   std::swap(*colour, colourBuffer_);
-  glBindFramebuffer(GL_FRAMEBUFFER, handedOver_.get());
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour->get());
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_.get());
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
                             colourBuffer_.get());
