@@ -35,8 +35,9 @@ bench: all
 
 # Whether the beat spots light when the beat is heard: the live program on a private sound server
 # with a null sink, under Xvfb, heard by a listener of its own (bench/sync/sync.py). At the server's
-# default latency and at 200 ms; SYNC_ARGS="--soak 600" for the ten-minute run beside two busy
-# processes, "--startup" for the time to the first sound against openmpt123, "--server pipewire".
+# default latency and at 200 ms, then the server killed mid-show and none at all ("--faults" for
+# these alone); SYNC_ARGS="--soak 600" for the ten-minute run beside two busy processes,
+# "--startup" for the time to the first sound against openmpt123, "--server pipewire".
 sync: all
 	bench/sync/sync.py --build $(BUILD) $(SYNC_ARGS)
 

@@ -4,7 +4,7 @@ null sink, the live program under Xvfb, and a listener on the sink's monitor tha
 is heard in CLOCK_MONOTONIC, the clock of the trace's `present`.
 
 Usage: sync.py [--build build/release] [--server pulseaudio|pipewire|all] [--keep DIR]
-               [--soak SECONDS | --startup [--runs N]]
+               [--faults | --soak SECONDS | --startup [--runs N]]
 
 Default, the sync: the click-track disk (make_click_disk.py) at the server's default latency and
 again with PULSE_LATENCY_MSEC=200 for the program, each printing
@@ -12,7 +12,15 @@ again with PULSE_LATENCY_MSEC=200 for the program, each printing
 where each figure is the time from the moment a click is heard at the sink to the `present` of
 the first pass whose analyzer flags its beat. Within bounds when each run has at least 60 clicks,
 min >= -5 ms, median <= 60 ms, p95 <= 90 ms and no click left unflagged, and the two medians lie
-within 10 ms of each other.
+within 10 ms of each other. Then the fault runs, as with --faults.
+
+--faults: a track of clicks at uneven gaps, the server killed after eight of them and started
+again once the listener hears the sink (the program reaches it through a link made only then);
+the show must run on (no pass over 500 ms, nothing on stderr, the analyzers flagging the clicks
+played without sound), and from a second after the server answers every click must be heard
+within 100 ms of where the song has reached, the clicks before the kill carried on. Then the show
+with no server and no sound device (SDL given a driver it does not have): it must run on the null
+output, flag the clicks and report nothing.
 
 --soak SECONDS: the demo disk live for SECONDS beside two busy processes at normal priority;
 counts the server's underflow notices to the program's stream (PulseAudio's own log) and the late
@@ -40,6 +48,8 @@ import tempfile
 import time
 from pathlib import Path
 
+import make_click_disk
+
 HERE = Path(__file__).resolve().parent
 ROOT = HERE.parent.parent
 SINK = "orvell_sync"
@@ -60,6 +70,19 @@ SILENT = 1 / 32768
 STARTUP_GAP_MS = 500
 
 BOUNDS = {"clicks": 60, "min": -5.0, "median": 60.0, "p95": 90.0, "medians_apart": 10.0}
+
+# The fault runs' disk: one track of clicks at uneven gaps (0.32 to 0.52 s), so that a second
+# without sound is clicks missed and a few clicks in a row tell where in the track the sound is.
+FAULT_TRACK = (150, 30)
+FAULT_SCRIPT = SKIP_INTRO + "24.0 key press ESCAPE\n"
+NO_SERVER_SCRIPT = SKIP_INTRO + "8.0 key press ESCAPE\n"
+KILLED_AFTER_CLICKS = 8
+OUTAGE_SECONDS = 2.0
+BACK_WITHIN_SECONDS = 1.0
+# A click heard after the server's return lies this close to where the song has reached, the
+# clicks heard before the kill carried on: what the lost server still held (its latency) is
+# skipped, and the new stream has a latency of its own, each a few tens of milliseconds.
+ON_THE_TRACK_SECONDS = 0.1
 
 
 class HarnessError(Exception):
@@ -145,10 +168,11 @@ class SoundServer:
                               text=True, timeout=10)
 
     def start(self):
-        # The log's times count from about here.
+        # The log's times count from about here; a server started again writes on after the log
+        # of the one before.
         self.started = time.monotonic()
-        with open(self.log, "w") as log:
-            self.start_processes(self.server_env(), log)
+        with open(self.log, "a") as log:
+            self.own = self.start_processes(self.server_env(), log)
         wait_for(lambda: self.pactl("info").returncode == 0, 15, f"the {self.kind} server")
         if self.kind == "pipewire":
             loaded = self.pactl("load-module", "module-null-sink", f"sink_name={SINK}")
@@ -158,21 +182,28 @@ class SoundServer:
                      "the null sink")
             self.pactl("set-default-sink", SINK)
 
+    def kill(self):
+        """The server gone at once, as when it crashes: no client is told beforehand."""
+        for process in reversed(self.own):
+            process.kill()
+            self.processes.stop(process)
+
     def start_processes(self, env, log):
         if self.kind == "pulseaudio":
-            self.processes.start(
+            return [self.processes.start(
                 ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
                  f"--load=module-null-sink sink_name={SINK}", "--load=module-native-protocol-unix",
                  "--log-target=stderr", "--log-time=1",
                  "--log-level=" + ("debug" if self.debug_log else "notice")],
-                env=env, stdout=log, stderr=log)
-        else:
-            bus = self.runtime / "bus"
-            self.processes.start(["dbus-daemon", "--session", "--nofork",
-                                  f"--address=unix:path={bus}"], env=env, stdout=log, stderr=log)
-            wait_for(bus.exists, 10, "the session bus")
-            for program in ("pipewire", "wireplumber", "pipewire-pulse"):
-                self.processes.start([program], env=env, stdout=log, stderr=log)
+                env=env, stdout=log, stderr=log)]
+        bus = self.runtime / "bus"
+        bus.unlink(missing_ok=True)  # left by a bus that was killed
+        started = [self.processes.start(["dbus-daemon", "--session", "--nofork",
+                                         f"--address=unix:path={bus}"],
+                                        env=env, stdout=log, stderr=log)]
+        wait_for(bus.exists, 10, "the session bus")
+        return started + [self.processes.start([program], env=env, stdout=log, stderr=log)
+                          for program in ("pipewire", "wireplumber", "pipewire-pulse")]
 
     def describe(self):
         info = self.pactl("info").stdout
@@ -273,26 +304,43 @@ def program_env(server, display, latency_msec=None):
     return env
 
 
-def run_program(build, data, env, folder, script, processes, seconds):
-    """The live program to its end; returns its trace's path."""
-    trace = folder / "trace.jsonl"
+def start_program(build, data, env, folder, script, processes):
+    """The live program, started; its trace is folder/trace.jsonl, its stderr folder/orvell.stderr."""
     script_file = folder / "input.txt"
     script_file.write_text(script)
     with open(folder / "orvell.stderr", "w") as errors:
-        process = processes.start([str(build / "orvell"), "--no-setup", "--batch", "--mode", MODE,
-                                   "--data", str(data), "--trace", str(trace), "--script",
-                                   str(script_file)], env=env, stdout=subprocess.DEVNULL,
-                                  stderr=errors)
-        try:
-            status = process.wait(seconds)
-        except subprocess.TimeoutExpired:
-            processes.stop(process)
-            raise HarnessError(f"the program did not end within {seconds} s") from None
+        return processes.start([str(build / "orvell"), "--no-setup", "--batch", "--mode", MODE,
+                                "--data", str(data), "--trace", str(folder / "trace.jsonl"),
+                                "--script", str(script_file)], env=env,
+                               stdout=subprocess.DEVNULL, stderr=errors)
+
+
+def finish_program(process, folder, processes, seconds):
+    """Waits for the program started by start_program to end; returns its trace's path."""
+    try:
+        status = process.wait(seconds)
+    except subprocess.TimeoutExpired:
         processes.stop(process)
+        raise HarnessError(f"the program did not end within {seconds} s") from None
+    processes.stop(process)
     if status != 0:
         raise HarnessError(f"the program exited with status {status}: "
                            f"{(folder / 'orvell.stderr').read_text()[-500:]}")
-    return trace
+    return folder / "trace.jsonl"
+
+
+def run_program(build, data, env, folder, script, processes, seconds):
+    """The live program to its end; returns its trace's path."""
+    process = start_program(build, data, env, folder, script, processes)
+    return finish_program(process, folder, processes, seconds)
+
+
+def click_disk(folder, *tempos):
+    """make_click_disk.py's disk in folder/disk: its own tempos, or the given BPM:SECONDS."""
+    disk = folder / "disk"
+    subprocess.run([sys.executable, str(HERE / "make_click_disk.py"), str(ROOT / "data"),
+                    str(disk), *tempos], check=True)
+    return disk
 
 
 def read_trace(trace):
@@ -379,9 +427,7 @@ def machine_load():
 
 
 def measure_sync(args, server, display, processes, listener, folder, latency_msec):
-    disk = folder / "disk"
-    subprocess.run([sys.executable, str(HERE / "make_click_disk.py"), str(ROOT / "data"),
-                    str(disk)], check=True)
+    disk = click_disk(folder)
     listener.onsets(0)  # whatever was heard before
     passes = read_trace(run_program(args.build, disk, program_env(server, display, latency_msec),
                                     folder, SYNC_SCRIPT, processes, 180))
@@ -461,6 +507,155 @@ def soak(args, server, display, processes, scratch):
     return ours == 0 and late == 0
 
 
+def fault_clicks():
+    """The song time of each click of the fault runs' track."""
+    return [start / make_click_disk.RATE
+            for start in make_click_disk.click_starts(*FAULT_TRACK, irregular=True)]
+
+
+def track_offset(heard, clicks):
+    """Where the track was heard from: the median of each time heard less its click's song time,
+    the clicks heard in a row from the track's first; and the most one of them lies from it."""
+    offsets = [h - c for h, c in zip(heard, clicks)]
+    middle = statistics.median(offsets)
+    return middle, max(abs(o - middle) for o in offsets)
+
+
+def off_the_track(heard, clicks, offset):
+    """How far each time heard lies from the nearest click of the track heard from offset."""
+    return [min((h - offset - c for c in clicks), key=abs) for h in heard]
+
+
+def clicks_between(clicks, offset, since, until):
+    """The times the clicks of the track heard from offset fall due from since up to until."""
+    return [offset + c for c in clicks if since <= offset + c <= until]
+
+
+def comeback_faults(clicks, offset, heard, since, until):
+    """What is wrong with the clicks heard after a server came back: every click due from since
+    up to until heard, and each where the song has reached."""
+    faults = []
+    off = [abs(d) for d in off_the_track(heard, clicks, offset) if abs(d) > ON_THE_TRACK_SECONDS]
+    if off:
+        faults.append(f"{len(off)} clicks heard away from where the song had reached, up to "
+                      f"{1000 * max(off):.0f} ms")
+    missing = [due for due in clicks_between(clicks, offset, since, until)
+               if not any(abs(h - due) <= ON_THE_TRACK_SECONDS for h in heard)]
+    if missing:
+        faults.append(f"{len(missing)} clicks not heard, the first {missing[0] - since:.2f} s "
+                      "after sound was due back")
+    return faults
+
+
+def program_faults(folder, passes):
+    """What the program must not do when its sound goes: report it, or stop presenting."""
+    faults = []
+    reported = (folder / "orvell.stderr").read_text().strip()
+    if reported:
+        faults.append(f"the program reported: {reported[:300]}")
+    presents = [p["present"] for p in passes if "present" in p]
+    longest = max((b - a for a, b in zip(presents, presents[1:])), default=0.0)
+    if longest > 0.5:
+        faults.append(f"a pass of {1000 * longest:.0f} ms")
+    return faults, longest
+
+
+def server_killed(args, server, display, processes, scratch):
+    """The server killed mid-show and started again: the show runs on without sound, the sound
+    comes back where the song has reached."""
+    folder = scratch / "faults-killed"
+    folder.mkdir()
+    disk = click_disk(folder, "%d:%g:irregular" % FAULT_TRACK)
+    clicks = fault_clicks()
+    # The program reaches the server through a link of its own, made only once the listener
+    # hears the sink again: the sink then already plays at the short latency the listener asks
+    # for (see Listener), as it did before the kill.
+    link = server.runtime / "program-server"
+    socket = server.runtime / "pulse" / "native"
+    link.symlink_to(socket)
+    env = program_env(server, display)
+    env["PULSE_SERVER"] = f"unix:{link}"
+    listener = Listener(args.build, server, processes, CLICK_THRESHOLD, CLICK_GAP_MS)
+    process = start_program(args.build, disk, env, folder, FAULT_SCRIPT, processes)
+    before = []
+    while len(before) < KILLED_AFTER_CLICKS:
+        heard = listener.onset(15)
+        if heard is None:
+            processes.stop(process)
+            raise HarnessError(f"the program was heard only {len(before)} times before the kill")
+        before.append(heard)
+    server.kill()
+    link.unlink()
+    killed = time.monotonic()
+    processes.stop(listener.process)
+    time.sleep(OUTAGE_SECONDS)
+    server.start()
+    listener = Listener(args.build, server, processes, CLICK_THRESHOLD, CLICK_GAP_MS)
+    link.symlink_to(socket)
+    answered = time.monotonic()
+    passes = read_trace(finish_program(process, folder, processes, 60))
+    after = listener.onsets(0.5)
+    processes.stop(listener.process)
+    (folder / "onsets.txt").write_text("".join(f"{t:.6f}\n" for t in before + after))
+
+    offset, spread = track_offset(before, clicks)
+    if spread > 0.01:
+        raise HarnessError(f"the clicks heard before the kill are not the track's first "
+                           f"({1000 * spread:.0f} ms from where they belong)")
+    faults, longest = program_faults(folder, passes)
+    # The analyzer flags the clicks the song plays while nothing is heard.
+    starts, span = beat_starts(passes)
+    silent = clicks_between(clicks, offset, killed + EARLY_SECONDS, answered - 0.5)
+    _, unflagged = match_clicks(silent, starts, span)
+    if unflagged:
+        faults.append(f"{unflagged} of {len(silent)} clicks without sound not flagged")
+    escape = next((p["present"] for p in passes if p["t"] >= 24.0 and "present" in p), None)
+    if escape is None:
+        raise HarnessError("the trace ends before the Escape")
+    due = answered + BACK_WITHIN_SECONDS
+    faults += comeback_faults(clicks, offset, after, due, escape - 0.2)
+    show = next((p["t"] for p in passes if p.get("present", 0) >= killed), 0.0)
+    off = off_the_track(after, clicks, offset)
+    print(f"faults: server killed at {show:.1f} s of show for {answered - killed:.1f} s: "
+          f"{len(silent) - unflagged} of {len(silent)} clicks without sound flagged, longest pass "
+          f"{1000 * longest:.0f} ms; first click heard "
+          + (f"{after[0] - answered:.2f} s after the server answered, {len(after)} since, "
+             f"{1000 * min(off):+.0f} to {1000 * max(off):+.0f} ms from where the song had "
+             "reached" if after else "never"), flush=True)
+    return faults
+
+
+def no_server_at_start(args, server, display, processes, scratch):
+    """No server and no sound card when the program starts: the show on the null output."""
+    folder = scratch / "faults-none"
+    folder.mkdir()
+    disk = click_disk(folder, "%d:%g:irregular" % FAULT_TRACK)
+    server.kill()
+    env = program_env(server, display)
+    env["SDL_AUDIODRIVER"] = "orvell_no_such_card"  # SDL finds no device to open
+    passes = read_trace(run_program(args.build, disk, env, folder, NO_SERVER_SCRIPT, processes,
+                                    60))
+    faults, longest = program_faults(folder, passes)
+    starts, span = beat_starts(passes)
+    # The analyzers run from the skip of the intro to the Escape, on the clicks the song plays.
+    played = [c for c in fault_clicks() if span and c < span[1] - span[0]]
+    if len(starts) < len(played) - 2:
+        faults.append(f"{len(starts)} clicks flagged of about {len(played)}")
+    print(f"faults: no server and no sound card: {passes[-1]['t']:.1f} s of show, "
+          f"{len(starts)} clicks flagged, longest pass {1000 * longest:.0f} ms", flush=True)
+    return faults
+
+
+def fault_runs(args, server, display, processes, scratch):
+    print(f"== faults on {server.describe()} ({machine_load()})", flush=True)
+    found = server_killed(args, server, display, processes, scratch)
+    found += no_server_at_start(args, server, display, processes, scratch)
+    for fault in found:
+        print(f"faults: out of bounds: {fault}", file=sys.stderr)
+    print(f"== faults: {'OUT OF BOUNDS' if found else 'survived'}", flush=True)
+    return not found
+
+
 def startup(args, server, display, processes, scratch):
     print(f"== startup on {server.describe()}: the first sound of song 0 at the sink, "
           f"{args.runs} runs each ({machine_load()})", flush=True)
@@ -503,13 +698,15 @@ def pipewire_installed():
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build", type=Path, default=ROOT / "build" / "release")
     parser.add_argument("--server", choices=["pulseaudio", "pipewire", "all"],
                         default="pulseaudio")
     mode = parser.add_mutually_exclusive_group()
     mode.add_argument("--soak", type=float, metavar="SECONDS")
     mode.add_argument("--startup", action="store_true")
+    mode.add_argument("--faults", action="store_true")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--keep", type=Path, metavar="DIR")
     args = parser.parse_args()
@@ -530,8 +727,10 @@ def main():
             server = SoundServer(kind, scratch, processes, debug_log=args.soak is not None)
             server.start()
             display = start_xvfb(processes, scratch)
-            run = soak if args.soak else startup if args.startup else sync
-            ok = run(args, server, display, processes, scratch) and ok
+            runs = [soak] if args.soak else [startup] if args.startup else \
+                [fault_runs] if args.faults else [sync, fault_runs]
+            for run in runs:
+                ok = run(args, server, display, processes, scratch) and ok
         except HarnessError as error:
             print(f"sync: {error}", file=sys.stderr)
             return 2

@@ -15,7 +15,7 @@ BlockPacer::Clock::time_point BlockPacer::BlockMixed(Clock::time_point started,
   }
   due_ += period_;
   if (finished > due_) {
-    underruns_.fetch_add(1, std::memory_order_relaxed);
+    if (due_ > unheardUntil_) underruns_.fetch_add(1, std::memory_order_relaxed);
     if (finished - due_ > maxLag_) due_ = finished;
   }
   return due_;

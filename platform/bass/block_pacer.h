@@ -31,6 +31,9 @@ class BlockPacer {
   // Starts the schedule again with the block due at start, keeping the statistics: for an output
   // that comes back to the clock after a time away from it.
   void Restart(Clock::time_point start) { due_ = start; }
+  // Nobody could hear the blocks due up to until (the output was away trying a sound server
+  // meanwhile): mixed late to catch up, they are no underrun.
+  void Unheard(Clock::time_point until) { unheardUntil_ = until; }
 
   std::uint64_t Blocks() const { return blocks_.load(std::memory_order_relaxed); }
   std::uint64_t Underruns() const { return underruns_.load(std::memory_order_relaxed); }
@@ -42,6 +45,7 @@ class BlockPacer {
   const Clock::duration period_;
   const Clock::duration maxLag_;
   Clock::time_point due_;
+  Clock::time_point unheardUntil_{};
   std::atomic<std::uint64_t> blocks_{0};
   std::atomic<std::uint64_t> underruns_{0};
   std::atomic<Clock::rep> longestMix_{0};

@@ -76,11 +76,17 @@ class RealTimeOutput final : public Output {
     RaiseToRealTime(kRealTimePriority);
     bool open = server_ != nullptr;
     for (;;) {
-      if (open) Stream();
+      if (open) {
+        Stream();
+        pacer_.Restart(Clock::now());
+      }
       // Back only when stopping or, with a server, when it is time to try it again.
       PlayOnTheClock();
       if (Stopping()) return;
       open = server_->Open(kRetryTimeout);
+      // The clock keeps its schedule through the tries, so that the songs go on at its pace:
+      // the blocks that fell due during one are mixed as soon as it has failed.
+      if (!open) pacer_.Unheard(Clock::now());
     }
   }
 
@@ -137,7 +143,6 @@ class RealTimeOutput final : public Output {
     // The block just mixed is the one "playing" until the next is due.
     mixer_.SetOutputTiming(kBlockFrames, true);
     auto retry = Clock::now() + kRetryInterval;
-    pacer_.Restart(Clock::now());
     std::unique_lock hold(lock_);
     while (!stopping_) {
       hold.unlock();

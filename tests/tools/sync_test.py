@@ -72,5 +72,31 @@ class Figures(unittest.TestCase):
         self.assertEqual(sync.sync_faults(sync.summarize([20.0] * 59), 0), ["only 59 clicks"])
 
 
+class Comeback(unittest.TestCase):
+    def test_clicks_after_a_lost_server_are_where_the_song_has_reached_and_none_is_missing(self):
+        clicks = sync.fault_clicks()
+        gaps = [b - a for a, b in zip(clicks, clicks[1:])]
+        self.assertTrue(0.3 < min(gaps) and max(gaps) < 0.55, "gaps the listener tells apart")
+        heard = [100.0 + c for c in clicks]
+        offset, spread = sync.track_offset(heard[:8], clicks)
+        self.assertAlmostEqual(offset, 100.0)
+        self.assertAlmostEqual(spread, 0.0)
+        # Sound back 40 ms early (the lost server's queue skipped), every click from 8 s on.
+        back = [h - 0.04 for h in heard if h >= 108.0]
+        self.assertEqual(sync.comeback_faults(clicks, offset, back, 109.0, 125.0), [])
+        # Back a second late: the clicks due from 109 s to then are missing.
+        late = [h for h in back if h >= 110.0]
+        self.assertEqual(sync.comeback_faults(clicks, offset, late, 109.0, 125.0),
+                         [f"{sum(109.0 <= h < 110.0 for h in heard)} clicks not heard, the first "
+                          f"{min(h for h in heard if h >= 109.0) - 109.0:.2f} s after sound was "
+                          "due back"])
+        # Back at the wrong place in the song: off the track even by a whole gap, which a track
+        # of even gaps would not tell from the right place.
+        for shift in (0.25, gaps[20]):
+            moved = [h + shift for h in back]
+            faults = sync.comeback_faults(clicks, offset, moved, 109.0, 125.0)
+            self.assertIn("away from where the song had reached", faults[0] if faults else "",
+                          shift)
+
 if __name__ == "__main__":
     unittest.main()

@@ -72,7 +72,8 @@ std::uint64_t SongFrame(float sample) {
 struct ServerScript {
   std::mutex lock;
   bool reachable = true;
-  size_t room = 441;  // offered every 10 ms, as a server playing in real time asks
+  milliseconds unanswered{0};  // how long a try of the server waits while it is unreachable
+  size_t room = 441;           // offered every 10 ms, as a server playing in real time asks
   std::uint64_t takes = std::uint64_t(-1);  // frames the server takes in all
   std::optional<std::uint64_t> pending;
   int opens = 0;
@@ -88,9 +89,15 @@ class FakeServer final : public SoundServer {
  public:
   explicit FakeServer(std::shared_ptr<ServerScript> script) : script_(std::move(script)) {}
   bool Open(Timeout) override {
-    std::lock_guard hold(script_->lock);
+    std::unique_lock hold(script_->lock);
     ++script_->opens;
     open_ = script_->reachable;
+    if (!open_) {
+      // As a server that does not answer: the try waits for it a while.
+      hold.unlock();
+      std::this_thread::sleep_for(script_->unanswered);
+      hold.lock();
+    }
     script_->streamStarted = false;
     return open_;
   }
@@ -253,15 +260,32 @@ TEST(ServerOutput, ALostServerLeavesTheSongPlayingOnUntilOneAnswersAgain) {
   }
   auto lost = Clock::now();
   std::uint64_t heardAtLoss = mixer.HeardFrame();
-  std::this_thread::sleep_for(milliseconds(400));
-  // On the clock, as the null output plays: at least half the real time, never more than it.
-  double away = std::chrono::duration<double>(Clock::now() - lost).count();
-  std::uint64_t heard = mixer.HeardFrame();
-  EXPECT_GE(heard, heardAtLoss + std::uint64_t(0.5 * away * kOutputRate));
-  EXPECT_LE(heard, heardAtLoss + std::uint64_t(away * kOutputRate) + 2048);
+  // On the clock, as the null output plays, through several tries of the server: the song keeps
+  // the pace of real time, neither gaining the block each try would start with (a server gone,
+  // tried in no time) nor losing the time each waits for an answer (one that does not answer).
+  // Three blocks either way: the one playing, the queue lost with the server, and one to spare;
+  // a second at a wrong pace is five blocks off.
+  auto framesSinceLoss = [&](Clock::time_point at) {
+    return heardAtLoss +
+           std::uint64_t(std::chrono::duration<double>(at - lost).count() * kOutputRate);
+  };
+  std::uint64_t heard = 0;
+  for (milliseconds unanswered : {milliseconds(0), milliseconds(100)}) {
+    {
+      std::lock_guard hold(script->lock);
+      script->unanswered = unanswered;
+    }
+    std::this_thread::sleep_for(milliseconds(1200));
+    auto before = Clock::now();
+    heard = mixer.HeardFrame();
+    auto after = Clock::now();
+    EXPECT_GE(heard + 3072, framesSinceLoss(before)) << unanswered.count() << " ms a try";
+    EXPECT_LE(heard, framesSinceLoss(after) + 3072) << unanswered.count() << " ms a try";
+  }
+  EXPECT_EQ(output->Timing().underruns, 3u) << "blocks caught up after a try are not late";
   {
     std::lock_guard hold(script->lock);
-    EXPECT_GE(script->opens, 2) << "tried again while away";
+    EXPECT_GE(script->opens, 4) << "tried again while away";
     script->reachable = true;
   }
   auto back = Clock::now();
