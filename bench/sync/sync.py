@@ -74,7 +74,8 @@ BOUNDS = {"clicks": 60, "min": -5.0, "median": 60.0, "p95": 90.0, "medians_apart
 # The fault runs' disk: one track of clicks at uneven gaps (0.32 to 0.52 s), so that a second
 # without sound is clicks missed and a few clicks in a row tell where in the track the sound is.
 FAULT_TRACK = (150, 30)
-FAULT_SCRIPT = SKIP_INTRO + "24.0 key press ESCAPE\n"
+FAULT_ESCAPE = 24.0  # s of show
+FAULT_SCRIPT = SKIP_INTRO + f"{FAULT_ESCAPE:.1f} key press ESCAPE\n"
 NO_SERVER_SCRIPT = SKIP_INTRO + "8.0 key press ESCAPE\n"
 KILLED_AFTER_CLICKS = 8
 OUTAGE_SECONDS = 2.0
@@ -609,7 +610,7 @@ def server_killed(args, server, display, processes, scratch):
     _, unflagged = match_clicks(silent, starts, span)
     if unflagged:
         faults.append(f"{unflagged} of {len(silent)} clicks without sound not flagged")
-    escape = next((p["present"] for p in passes if p["t"] >= 24.0 and "present" in p), None)
+    escape = next((p["present"] for p in passes if p["t"] >= FAULT_ESCAPE and "present" in p), None)
     if escape is None:
         raise HarnessError("the trace ends before the Escape")
     due = answered + BACK_WITHIN_SECONDS
