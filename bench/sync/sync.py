@@ -78,7 +78,7 @@ FAULT_ESCAPE = 24.0  # s of show
 FAULT_SCRIPT = SKIP_INTRO + f"{FAULT_ESCAPE:.1f} key press ESCAPE\n"
 NO_SERVER_SCRIPT = SKIP_INTRO + "8.0 key press ESCAPE\n"
 KILLED_AFTER_CLICKS = 8
-OUTAGE_SECONDS = 2.0
+OUTAGE_SECONDS = 2.0  # the least the server stays away; it and the listener take more to start
 BACK_WITHIN_SECONDS = 1.0
 # A click heard after the server's return lies this close to where the song has reached, the
 # clicks heard before the kill carried on: what the lost server still held (its latency) is
